@@ -97,7 +97,10 @@ extern "C" {
   X(avutil, av_audio_fifo_write) \
   X(avutil, av_audio_fifo_read) \
   X(avutil, av_audio_fifo_size) \
-  X(avutil, av_get_media_type_string)
+  X(avutil, av_get_media_type_string) \
+  X(avutil, av_pix_fmt_desc_next) \
+  X(avutil, av_find_nearest_q_idx) \
+  X(avutil, av_gettime_relative)
 
 #define TALLOWIN_FF_AVCODEC(X) \
   X(avcodec, avcodec_version) \
@@ -136,7 +139,8 @@ extern "C" {
   X(avcodec, av_bsf_init) \
   X(avcodec, av_bsf_send_packet) \
   X(avcodec, av_bsf_receive_packet) \
-  X(avcodec, av_bsf_free)
+  X(avcodec, av_bsf_free) \
+  X(avcodec, av_packet_get_side_data)
 
 #define TALLOWIN_FF_AVFORMAT(X) \
   X(avformat, avformat_version) \
@@ -170,7 +174,9 @@ extern "C" {
   X(avformat, avio_size) \
   X(avformat, av_guess_frame_rate) \
   X(avformat, av_guess_sample_aspect_ratio) \
-  X(avformat, avformat_get_class)
+  X(avformat, avformat_get_class) \
+  X(avformat, avio_seek) \
+  X(avformat, av_program_add_stream_index)
 
 #define TALLOWIN_FF_AVDEVICE(X) \
   X(avdevice, avdevice_version)
