@@ -1,0 +1,92 @@
+#include "convert/output_formats.h"
+
+namespace tallowin::convert {
+namespace {
+
+// clang-format off
+const TOutputFormat kFormats[] = {
+    // class               index  name           extension  default preset
+    {kFormatClassVideo,    0,     "AVI",         ".avi",    3},
+    {kFormatClassVideo,    1,     "MP4",         ".mp4",    3},
+    {kFormatClassVideo,    2,     "FLV",         ".flv",    1},
+    {kFormatClassVideo,    3,     "SWF",         ".swf",    1},
+    {kFormatClassVideo,    4,     "MPEG",        ".mpg",    5},
+    {kFormatClassVideo,    5,     "RM",          ".rm",     1},
+    {kFormatClassVideo,    6,     "WMV",         ".wmv",    16},
+    {kFormatClassVideo,    7,     "MOV",         ".mov",    7},
+    {kFormatClassVideo,    8,     "3GP",         ".3gp",    2},
+    {kFormatClassDevice,   0,     "iPod",        ".mp4",    5},
+    {kFormatClassDevice,   1,     "iPhone",      ".mp4",    1},
+    {kFormatClassDevice,   2,     "AppleTV",     ".mp4",    1},
+    {kFormatClassDevice,   3,     "PSP",         ".mp4",    1},
+    {kFormatClassDevice,   4,     "BlackBerry",  ".mp4",    1},
+    {kFormatClassDevice,   5,     "MobilePhone", ".mp4",    1},
+    {kFormatClassDevice,   6,     "iPad",        ".mp4",    0},
+    {kFormatClassDevice,   7,     "Android",     ".mp4",    0},
+    {kFormatClassAudio,    0,     "WAV",         ".wav",    3},
+    {kFormatClassAudio,    1,     "MP3",         ".mp3",    2},
+    {kFormatClassAudio,    2,     "WMA",         ".wma",    1},
+    {kFormatClassAudio,    3,     "OGG",         ".ogg",    3},
+    {kFormatClassAudio,    4,     "AAC",         ".aac",    3},
+    {kFormatClassAudio,    5,     "M4A",         ".m4a",    0},
+    {kFormatClassAudio,    6,     "FLAC",        ".flac",   5},
+    {kFormatClassAudio,    7,     "MP2",         ".mp2",    0},
+};
+// clang-format on
+
+const char* const kClassNames[kFormatClassCount] = {"video", "device", "audio"};
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::span<const TOutputFormat> OutputFormats() {
+  return kFormats;
+}
+
+std::span<const TOutputFormat> OutputFormats(int format_class) {
+  std::span<const TOutputFormat> all = kFormats;
+  size_t first = 0;
+  while (first < all.size() && all[first].Class != format_class) ++first;
+  size_t last = first;
+  while (last < all.size() && all[last].Class == format_class) ++last;
+  return all.subspan(first, last - first);
+}
+
+const TOutputFormat* FindOutputFormat(int format_class, int index) {
+  std::span<const TOutputFormat> formats = OutputFormats(format_class);
+  if (index < 0 || static_cast<size_t>(index) >= formats.size()) return nullptr;
+  return &formats[static_cast<size_t>(index)];
+}
+
+const TOutputFormat* FindOutputFormat(int format_class, std::string_view name) {
+  for (const TOutputFormat& format : OutputFormats(format_class))
+    if (EqualsIgnoreCase(format.Name, name)) return &format;
+  return nullptr;
+}
+
+const char* FormatClassName(int format_class) {
+  if (format_class < 0 || format_class >= kFormatClassCount) return nullptr;
+  return kClassNames[format_class];
+}
+
+int FindFormatClass(std::string_view name) {
+  for (int c = 0; c < kFormatClassCount; ++c)
+    if (EqualsIgnoreCase(kClassNames[c], name)) return c;
+  return -1;
+}
+
+std::string PresetSettingsKey(const TOutputFormat& format) {
+  return std::string("Output") + format.Name + "Preset";
+}
+
+}  // namespace tallowin::convert
