@@ -1,0 +1,201 @@
+#include "shell/ini_file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+
+#include "shell/util_funcs.h"
+
+namespace tallowin {
+namespace {
+
+std::string Trim(const std::string& text) {
+  const char* blanks = " \t\r\n\f\v";
+  size_t start = text.find_first_not_of(blanks);
+  if (start == std::string::npos) return {};
+  size_t end = text.find_last_not_of(blanks);
+  return text.substr(start, end - start + 1);
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '\r' || c == '\n') {
+      lines.push_back(line);
+      line.clear();
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      line += c;
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+std::string ErrorText(int error) {
+  return std::strerror(error);
+}
+
+}  // namespace
+
+bool SameTextAscii(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+IniFile IniFile::FromText(const std::string& text) {
+  return FromLines(SplitLines(text));
+}
+
+IniFile IniFile::FromLines(const std::vector<std::string>& lines) {
+  IniFile ini;
+  Section* current = nullptr;
+  for (const std::string& raw : lines) {
+    std::string line = Trim(raw);
+    if (line.empty() || line.front() == ';') continue;
+    if (line.front() == '[' && line.back() == ']' && line.size() >= 2) {
+      current = &ini.SectionForWrite(Trim(line.substr(1, line.size() - 2)));
+      continue;
+    }
+    if (!current) continue;
+    size_t equals = line.find('=');
+    std::string key = Trim(line.substr(0, equals));
+    std::string value = equals == std::string::npos ? std::string() : Trim(line.substr(equals + 1));
+    bool duplicate = false;
+    for (const Entry& entry : current->entries)
+      if (SameTextAscii(entry.key, key)) duplicate = true;
+    if (!duplicate) current->entries.push_back({key, value});
+  }
+  return ini;
+}
+
+std::optional<IniFile> IniFile::Load(const std::string& path) {
+  struct stat info {};
+  if (lstat(path.c_str(), &info) != 0 && errno == ENOENT) return std::nullopt;
+  return FromText(ReadFileBytes(path));
+}
+
+const IniFile::Section* IniFile::FindSection(const std::string& name) const {
+  for (const Section& section : sections_)
+    if (SameTextAscii(section.name, name)) return &section;
+  return nullptr;
+}
+
+IniFile::Section& IniFile::SectionForWrite(const std::string& name) {
+  for (Section& section : sections_)
+    if (SameTextAscii(section.name, name)) return section;
+  sections_.push_back({name, {}});
+  return sections_.back();
+}
+
+bool IniFile::HasSection(const std::string& section) const {
+  return FindSection(section);
+}
+
+bool IniFile::HasKey(const std::string& section, const std::string& key) const {
+  return Find(section, key).has_value();
+}
+
+std::optional<std::string> IniFile::Find(const std::string& section, const std::string& key) const {
+  const Section* found = FindSection(section);
+  if (!found) return std::nullopt;
+  for (const Entry& entry : found->entries)
+    if (SameTextAscii(entry.key, key)) return entry.value;
+  return std::nullopt;
+}
+
+std::string IniFile::ReadString(const std::string& section, const std::string& key,
+                                const std::string& fallback) const {
+  return Find(section, key).value_or(fallback);
+}
+
+int IniFile::ReadInteger(const std::string& section, const std::string& key, int fallback) const {
+  std::optional<std::string> value = Find(section, key);
+  int number = 0;
+  if (!value || !TryStrToInt(*value, number)) return fallback;
+  return number;
+}
+
+bool IniFile::ReadBool(const std::string& section, const std::string& key, bool fallback) const {
+  return ReadInteger(section, key, fallback ? 1 : 0) != 0;
+}
+
+void IniFile::WriteString(const std::string& section, const std::string& key,
+                          const std::string& value) {
+  // A value cannot hold a line break: it would start a new line in the file.
+  std::string clean = value;
+  for (char& c : clean)
+    if (c == '\r' || c == '\n') c = ' ';
+  Section& target = SectionForWrite(section);
+  for (Entry& entry : target.entries) {
+    if (SameTextAscii(entry.key, key)) {
+      entry.value = clean;
+      return;
+    }
+  }
+  target.entries.push_back({key, clean});
+}
+
+void IniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
+  WriteString(section, key, std::to_string(value));
+}
+
+void IniFile::WriteBool(const std::string& section, const std::string& key, bool value) {
+  WriteString(section, key, value ? "1" : "0");
+}
+
+std::vector<std::string> IniFile::Sections() const {
+  std::vector<std::string> names;
+  for (const Section& section : sections_) names.push_back(section.name);
+  return names;
+}
+
+std::vector<std::string> IniFile::Keys(const std::string& section) const {
+  std::vector<std::string> keys;
+  if (const Section* found = FindSection(section))
+    for (const Entry& entry : found->entries) keys.push_back(entry.key);
+  return keys;
+}
+
+std::string IniFile::ToText() const {
+  std::string text;
+  for (size_t i = 0; i < sections_.size(); ++i) {
+    if (i > 0) text += "\n";
+    text += "[" + sections_[i].name + "]\n";
+    for (const Entry& entry : sections_[i].entries) text += entry.key + "=" + entry.value + "\n";
+  }
+  return text;
+}
+
+void IniFile::Save(const std::string& path) const {
+  const std::string text = ToText();
+  const std::string temp = path + ".tmp" + std::to_string(getpid());
+  auto fail = [&](const std::string& reason) {
+    std::remove(temp.c_str());
+    throw std::runtime_error("Cannot write file \"" + path + "\". " + reason);
+  };
+  std::FILE* file = std::fopen(temp.c_str(), "wb");
+  if (!file) fail(ErrorText(errno));
+  bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  int write_error = errno;
+  bool flushed = std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+  int flush_error = errno;
+  bool closed = std::fclose(file) == 0;
+  if (!written) fail(ErrorText(write_error));
+  if (!flushed || !closed) fail(ErrorText(flush_error));
+  if (std::rename(temp.c_str(), path.c_str()) != 0) fail(ErrorText(errno));
+}
+
+}  // namespace tallowin

@@ -1,0 +1,216 @@
+#include "shell/platform_services.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QUrl>
+
+#include "shell/global_vars.h"
+
+namespace tallowin {
+namespace {
+
+PlatformServices* g_installed = nullptr;
+
+QString ToQt(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+QMessageBox::Icon IconFor(MessageKind kind) {
+  switch (kind) {
+    case MessageKind::Warning:
+      return QMessageBox::Warning;
+    case MessageKind::Error:
+      return QMessageBox::Critical;
+    case MessageKind::Information:
+      return QMessageBox::Information;
+    case MessageKind::Confirmation:
+      return QMessageBox::Question;
+    case MessageKind::Custom:
+      break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+struct ButtonSpec {
+  MessageButton flag;
+  QMessageBox::StandardButton standard;
+  int result;
+};
+
+// In the order the dialog creates its buttons.
+constexpr ButtonSpec kButtons[] = {
+    {kMbYes, QMessageBox::Yes, kMrYes},
+    {kMbNo, QMessageBox::No, kMrNo},
+    {kMbOK, QMessageBox::Ok, kMrOk},
+    {kMbCancel, QMessageBox::Cancel, kMrCancel},
+    {kMbAbort, QMessageBox::Abort, kMrAbort},
+    {kMbRetry, QMessageBox::Retry, kMrRetry},
+    {kMbIgnore, QMessageBox::Ignore, kMrIgnore},
+    {kMbAll, QMessageBox::YesToAll, kMrAll},
+    {kMbNoToAll, QMessageBox::NoToAll, kMrNoToAll},
+    {kMbYesToAll, QMessageBox::YesToAll, kMrYesToAll},
+    {kMbHelp, QMessageBox::Help, kMrHelp},
+    {kMbClose, QMessageBox::Close, kMrClose},
+};
+
+int RunMessageBox(const std::string& message, const std::string& title, MessageKind kind, int last,
+                  const std::vector<std::string>& captions, unsigned buttons) {
+  QMessageBox box(IconFor(kind), ToQt(title), ToQt(message), QMessageBox::NoButton,
+                  QApplication::activeWindow());
+  std::vector<std::pair<QAbstractButton*, int>> created;
+  for (const ButtonSpec& spec : kButtons) {
+    if (!(buttons & spec.flag)) continue;
+    QAbstractButton* button;
+    if (spec.flag == kMbAll)  // Qt has no plain "All": a button with that role and caption
+      button = box.addButton(QObject::tr("&All"), QMessageBox::YesRole);
+    else
+      button = box.addButton(spec.standard);
+    created.emplace_back(button, spec.result);
+  }
+  if (created.empty()) created.emplace_back(box.addButton(QMessageBox::Ok), kMrOk);
+  for (int i = 0; i <= last && i < static_cast<int>(created.size()); ++i) {
+    if (i < static_cast<int>(captions.size()) && !captions[static_cast<size_t>(i)].empty())
+      created[static_cast<size_t>(i)].first->setText(ToQt(captions[static_cast<size_t>(i)]));
+  }
+  QApplication::beep();
+  box.exec();
+  QAbstractButton* clicked = box.clickedButton();
+  for (const auto& [button, result] : created)
+    if (button == clicked) return result;
+  return (buttons & kMbCancel) ? kMrCancel : kMrNone;
+}
+
+}  // namespace
+
+void PlatformServices::ShutdownComputer(int mode) {
+  SetProcessPrivilege("SeShutdownPrivilege", true);
+  switch (mode) {
+    case 0:
+      RunPowerAction(PowerAction::QuitProgram);
+      break;
+    case 1:
+    case 2:
+      RunPowerAction(PowerAction::PowerOff);
+      break;
+    case 3:
+      RunPowerAction(PowerAction::Restart);
+      break;
+    case 4:
+      RunPowerAction(PowerAction::Hibernate);
+      break;
+    case 5:
+      RunPowerAction(PowerAction::Suspend);
+      break;
+    default:
+      break;
+  }
+  SetProcessPrivilege("SeShutdownPrivilege", false);
+}
+
+void PlatformServices::BeginBusyCursor() {
+  if (++busy_depth_ == 1) ShowBusyCursor();
+}
+
+void PlatformServices::EndBusyCursor() {
+  if (busy_depth_ <= 0) return;
+  if (--busy_depth_ == 0) RestoreCursor();
+}
+
+bool PlatformServices::Confirm(const std::string& text) {
+  return ShowMessage(text, MessageKind::Confirmation, kMbYes | kMbNo) == kMrYes;
+}
+
+void PlatformServices::Notice(const std::string& text) {
+  ShowMessage(text, MessageKind::Information, kMbOK);
+}
+
+void PlatformServices::ShowError(const std::string& text) {
+  ShowMessage(text, MessageKind::Error, kMbOK);
+}
+
+void QtPlatformServices::OpenWithShell(const std::string& target) {
+  if (target.empty()) return;
+  QString text = ToQt(target);
+  QUrl url = text.startsWith('/') ? QUrl::fromLocalFile(text) : QUrl(text);
+  if (url.isRelative()) url = QUrl::fromLocalFile(QDir::current().absoluteFilePath(text));
+  QDesktopServices::openUrl(url);
+}
+
+bool QtPlatformServices::BrowseForFolder(QWidget* owner, std::string& path,
+                                         const std::string& title, int options,
+                                         const std::string& root) {
+  (void)options;  // the Qt dialog always picks file-system folders
+  QString start = ToQt(path.empty() ? root : path);
+  QString chosen =
+      QFileDialog::getExistingDirectory(owner, ToQt(title), start, QFileDialog::ShowDirsOnly);
+  if (chosen.isEmpty()) return false;
+  path = chosen.toStdString();
+  return true;
+}
+
+bool QtPlatformServices::SetProcessPrivilege(const std::string&, bool) {
+  return true;
+}
+
+int QtPlatformServices::ShowCustomMessageDialog(const std::string& message,
+                                                const std::string& title, MessageKind kind,
+                                                int last, const std::vector<std::string>& captions,
+                                                unsigned buttons) {
+  return RunMessageBox(message, title, kind, last, captions, buttons);
+}
+
+int QtPlatformServices::ShowMessage(const std::string& text, MessageKind kind, unsigned buttons) {
+  return RunMessageBox(text, GlobalVars().AppTitle, kind, -1, {}, buttons);
+}
+
+void QtPlatformServices::Beep() {
+  QApplication::beep();
+}
+
+void QtPlatformServices::RunPowerAction(PowerAction action) {
+  const char* verb = nullptr;
+  switch (action) {
+    case PowerAction::QuitProgram:
+      QCoreApplication::quit();
+      return;
+    case PowerAction::PowerOff:
+      verb = "poweroff";
+      break;
+    case PowerAction::Restart:
+      verb = "reboot";
+      break;
+    case PowerAction::Hibernate:
+      verb = "hibernate";
+      break;
+    case PowerAction::Suspend:
+      verb = "suspend";
+      break;
+  }
+  QProcess::startDetached(QStringLiteral("systemctl"), {QString::fromLatin1(verb)});
+}
+
+void QtPlatformServices::ShowBusyCursor() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void QtPlatformServices::RestoreCursor() {
+  QApplication::restoreOverrideCursor();
+}
+
+PlatformServices& Platform() {
+  if (g_installed) return *g_installed;
+  static QtPlatformServices qt_services;
+  return qt_services;
+}
+
+void SetPlatform(PlatformServices* services) {
+  g_installed = services;
+}
+
+}  // namespace tallowin
