@@ -1,0 +1,123 @@
+// A PlatformServices for tests: records every call and answers dialogs from a script, never
+// showing a window, opening a browser or powering anything off.
+//
+//   tallowin::test::FakePlatform fake;           // installs itself, uninstalls when destroyed
+//   fake.answers.push_back(tallowin::kMrYes);    // the next dialog answers Yes
+//   ... code under test ...
+//   EXPECT_EQ(fake.messages.at(0).text, "...");
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "shell/platform_services.h"
+
+namespace tallowin::test {
+
+class FakePlatform : public PlatformServices {
+ public:
+  struct Message {
+    std::string text;
+    std::string title;  // empty for ShowMessage (caption = application title)
+    MessageKind kind;
+    unsigned buttons;
+    int last = -1;
+    std::vector<std::string> captions;
+    int answer;
+  };
+  struct FolderRequest {
+    QWidget* owner;
+    std::string start;
+    std::string title;
+    int options;
+    std::string root;
+  };
+
+  FakePlatform() { SetPlatform(this); }
+  ~FakePlatform() override { SetPlatform(nullptr); }
+  FakePlatform(const FakePlatform&) = delete;
+  FakePlatform& operator=(const FakePlatform&) = delete;
+
+  // ---- script ----
+  // Answers of the next dialogs, in order (ModalResult values). When empty, `default_answer`.
+  std::deque<int> answers;
+  int default_answer = kMrNone;
+  // Answers of the next folder dialogs: a folder, or nullopt for Cancel. When empty: Cancel.
+  std::deque<std::optional<std::string>> folder_answers;
+
+  // ---- record ----
+  std::vector<std::string> opened;
+  std::vector<FolderRequest> folder_requests;
+  std::vector<std::pair<std::string, bool>> privileges;
+  std::vector<PowerAction> power_actions;
+  std::vector<Message> messages;
+  int beeps = 0;
+  int busy_shown = 0;
+  int busy_restored = 0;
+  bool busy_cursor_visible = false;
+
+  // The texts of the messages of one kind, in order.
+  std::vector<std::string> Texts(MessageKind kind) const {
+    std::vector<std::string> texts;
+    for (const Message& message : messages)
+      if (message.kind == kind) texts.push_back(message.text);
+    return texts;
+  }
+
+  void OpenWithShell(const std::string& target) override { opened.push_back(target); }
+
+  bool BrowseForFolder(QWidget* owner, std::string& path, const std::string& title, int options,
+                       const std::string& root) override {
+    folder_requests.push_back({owner, path, title, options, root});
+    if (folder_answers.empty()) return false;
+    std::optional<std::string> answer = folder_answers.front();
+    folder_answers.pop_front();
+    if (!answer) return false;
+    path = *answer;
+    return true;
+  }
+
+  bool SetProcessPrivilege(const std::string& name, bool enable) override {
+    privileges.emplace_back(name, enable);
+    return true;
+  }
+
+  int ShowCustomMessageDialog(const std::string& message, const std::string& title,
+                              MessageKind kind, int last, const std::vector<std::string>& captions,
+                              unsigned buttons) override {
+    int answer = NextAnswer();
+    messages.push_back({message, title, kind, buttons, last, captions, answer});
+    return answer;
+  }
+
+  int ShowMessage(const std::string& text, MessageKind kind, unsigned buttons) override {
+    int answer = NextAnswer();
+    messages.push_back({text, {}, kind, buttons, -1, {}, answer});
+    return answer;
+  }
+
+  void Beep() override { ++beeps; }
+
+ protected:
+  void RunPowerAction(PowerAction action) override { power_actions.push_back(action); }
+  void ShowBusyCursor() override {
+    ++busy_shown;
+    busy_cursor_visible = true;
+  }
+  void RestoreCursor() override {
+    ++busy_restored;
+    busy_cursor_visible = false;
+  }
+
+ private:
+  int NextAnswer() {
+    if (answers.empty()) return default_answer;
+    int answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+};
+
+}  // namespace tallowin::test
