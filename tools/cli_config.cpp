@@ -2,6 +2,7 @@
 // Reads or writes the byte-complemented product configuration ("lamecore.dll").
 #include <cstdio>
 #include <exception>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
