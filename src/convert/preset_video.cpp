@@ -53,7 +53,7 @@ std::vector<TPresetTable> VideoPresetTables() {
         {"Apple iPod - (H.264, 640x480)", {"libx264", "", "", H264OptionsLevel30, "640x480", "30", "", "640000", "44100", "128000"}},
         {"Apple iPod - (MPEG4, 320x240)", {"mpeg4", "", "", "", "320x240", "30", "", "600000", "44100", "128000"}},
         {"Apple iPhone/iTouch - (H.264,640x420)", {"libx264", "", "", H264OptionsLevel30, "640x420", "30", "", "640000", "44100", "128000"}},
-        {"Microsoft XBox360 - Normal HD Quality 480p - (H.264, 29.97 fps, 848x480)", {"libx264", "", "libx264-default", "", "848x480", "30000/1001", "16:9", "2600000", "48000", "256000"}},
+        {"Microsoft XBox360 - Normal HD Quality 480p - (H.264, 29.97 fps, 848x480)", {"libx264", "libx264-default", "", "", "848x480", "30000/1001", "16:9", "2600000", "48000", "256000"}},
         {"Sony PS3 - Normal HD Quality 480p - (H.264, 29.97 fps, 848x480)", {"libx264", "", "psp", H264OptionsLevel21, "848x480", "30000/1001", "16:9", "2600000", "48000", "256000"}},
         {"Sony PS3 - Normal HD Quality 480p, Surround - (H.264, 29.97 fps, 848x480)", {"libx264", "", "psp", H264OptionsLevel21, "848x480", "30000/1001", "16:9", "2600000", "48000", "768000"}},
         {"Sony PSP - Normal - (H.264, 29.97 fps, 368x208)", {"libx264", "", "psp", H264OptionsLevel21, "368x208", "30000/1001", "16:9", "520000", "48000", "128000"}},

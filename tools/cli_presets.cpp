@@ -1,0 +1,91 @@
+// tallowin-cli presets: the compiled-in preset catalogue.
+//
+//   presets                                      every preset: class, format, index, description
+//   presets --class C --format F --preset N      the output options of that preset (merged job)
+//
+// Classes and formats are given by name (video, AVI) or by number.
+#include <charconv>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli_command.h"
+#include "convert/output_formats.h"
+#include "convert/preset_catalogue.h"
+
+namespace tallowin::cli {
+namespace {
+
+using convert::TOutputFormat;
+
+bool ParseInt(const std::string& text, int& out) {
+  if (text.empty()) return false;
+  const char* begin = text.data();
+  if (*begin == '+') ++begin;
+  auto [end, ec] = std::from_chars(begin, text.data() + text.size(), out);
+  return ec == std::errc() && end == text.data() + text.size();
+}
+
+int ListPresets() {
+  for (const convert::TPresetList& list : convert::FillPresetLists()) {
+    const TOutputFormat* format = convert::FindOutputFormat(list.Class, list.Format);
+    for (size_t i = 0; i < list.Descriptions.size(); ++i)
+      std::printf("%s\t%s\t%zu\t%s\n", convert::FormatClassName(list.Class), format->Name, i,
+                  list.Descriptions[i].c_str());
+  }
+  return 0;
+}
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "presets: %s\n", message.c_str());
+  return 2;
+}
+
+int RunPresets(const std::vector<std::string>& args) {
+  if (args.empty()) return ListPresets();
+
+  std::string class_arg, format_arg, preset_arg;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    std::string* target = arg == "--class"    ? &class_arg
+                          : arg == "--format" ? &format_arg
+                          : arg == "--preset" ? &preset_arg
+                                              : nullptr;
+    if (!target) return Fail("unknown argument \"" + arg + "\"");
+    if (i + 1 >= args.size()) return Fail(arg + " needs a value");
+    *target = args[++i];
+  }
+  if (class_arg.empty() || format_arg.empty() || preset_arg.empty())
+    return Fail("--class, --format and --preset go together");
+
+  int format_class = convert::FindFormatClass(class_arg);
+  if (format_class < 0 &&
+      (!ParseInt(class_arg, format_class) || !convert::FormatClassName(format_class)))
+    return Fail("unknown class \"" + class_arg + "\" (video, device or audio)");
+
+  const TOutputFormat* format = convert::FindOutputFormat(format_class, format_arg);
+  int number = 0;
+  if (!format && ParseInt(format_arg, number))
+    format = convert::FindOutputFormat(format_class, number);
+  if (!format)
+    return Fail("unknown format \"" + format_arg + "\" in class " +
+                convert::FormatClassName(format_class));
+
+  int preset = 0;
+  if (!ParseInt(preset_arg, preset)) return Fail("--preset needs a number");
+  int count = convert::PresetCount(format_class, format->Index);
+  if (preset < 0 || preset >= count)
+    std::fprintf(stderr, "presets: %s has presets 0 to %d; %d gives its common settings only\n",
+                 format->Name, count - 1, preset);
+
+  media::TOutputOptions options = convert::PresetOutputOptions(format_class, format->Index, preset,
+                                                               convert::TPresetJob::Merged);
+  for (const std::string& line : media::ChangedFieldLines(options))
+    std::printf("%s\n", line.c_str());
+  return 0;
+}
+
+const Registration kPresets{"presets", "presets [--class C --format F --preset N]", &RunPresets};
+
+}  // namespace
+}  // namespace tallowin::cli
