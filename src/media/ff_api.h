@@ -194,6 +194,7 @@ extern "C" {
   X(avfilter, avfilter_inout_free) \
   X(avfilter, avfilter_link) \
   X(avfilter, av_buffersrc_add_frame_flags) \
+  X(avfilter, av_buffersrc_close) \
   X(avfilter, av_buffersrc_parameters_alloc) \
   X(avfilter, av_buffersrc_parameters_set) \
   X(avfilter, av_buffersink_get_frame) \
