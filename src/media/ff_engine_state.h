@@ -1,0 +1,168 @@
+// The engine's inner state: the opened files, their streams, the run flags and the worker. Shared
+// by the pieces of the pipeline (input, output, stream setup, run loop, report, run control).
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "media/ff_engine_filter.h"
+#include "media/ff_engine_raii.h"
+#include "media/ff_log.h"
+#include "media/ffmpeg.h"
+#include "media/ffmpeg_options.h"
+
+namespace tallowin::media {
+
+struct InputStream {
+  AVStream* st = nullptr;
+  bool used = false;      // an output stream reads it
+  bool decoding = false;  // an output stream decodes it
+  CodecContextPtr dec;
+  std::vector<int> outputs;           // indices of Impl::ostreams fed by this stream
+  int64_t next_dts = AV_NOPTS_VALUE;  // µs, for the discontinuity rule
+  bool decoder_flushed = false;
+};
+
+struct InputFile {
+  InputContextPtr ctx;
+  std::string name;
+  int64_t ts_offset = 0;                // µs added to every time stamp of the file
+  int64_t start_time = AV_NOPTS_VALUE;  // ss: frames before it are dropped
+  std::map<int, double> ts_scale;
+  bool eof = false;
+  std::vector<InputStream> streams;
+};
+
+struct OutputStream {
+  int file = 0;
+  AVStream* st = nullptr;
+  StreamKind kind = kVideo;
+  bool copy = false;
+  const AVCodec* codec = nullptr;  // the encoder (null for a copy)
+  int source_file = -1, source_stream = -1;
+  CodecContextPtr enc;
+  StreamFilter filter;
+  std::string filter_chain;  // the chain after the encoder opened: keeps its format fixed
+  bool cfr = false;          // constant frame rate output (frames duplicated or dropped)
+  AVRational frame_rate{0, 1};
+  bool finished = false;
+  bool flushed = false;
+  int64_t max_frames = INT64_MAX;
+  int64_t frames_encoded = 0;
+  int64_t frames_in = 0, frames_out = 0;  // frames into and out of the filter graph
+  int64_t last_pts = AV_NOPTS_VALUE;      // encoder time base, for the variable-rate drop rule
+  int64_t position = AV_NOPTS_VALUE;      // µs: end of the last packet written
+  int64_t bytes = 0;
+  float quality = -1;
+  int64_t source_end = AV_NOPTS_VALUE;  // end of the last frame given to the filter
+  int64_t copy_first_dts = AV_NOPTS_VALUE;
+  bool copy_seen_key = false;
+};
+
+struct OutputFile {
+  OutputContextPtr ctx;
+  std::string name;
+  PendingOptions settings;     // the per-file options it was opened with
+  GenericOptionStore options;  // the generic options as they were when it opened
+  std::vector<int> streams;    // indices of Impl::ostreams
+  bool header_written = false;
+  bool trailer_written = false;
+};
+
+struct TCustomFFmpeg::Impl {
+  explicit Impl(TCustomFFmpeg& owner, int max_files);
+
+  TCustomFFmpeg& owner;
+  const int max_files;
+  OptionParser parser;
+  std::vector<InputFile> inputs;
+  std::vector<OutputFile> outputs;
+  std::vector<OutputStream> ostreams;
+  bool joined = false;
+
+  // Run flags.
+  std::atomic<bool> running{false}, stop_requested{false}, finished{false}, failed{false},
+      terminated{false}, started{false};
+  mutable std::mutex text_mutex;
+  std::string last_error, failure;
+
+  // The I/O timer: start of the current blocking open (µs, monotonic); INT64_MAX when none, 0
+  // when Stop cancelled it.
+  std::atomic<int64_t> io_start{INT64_MAX};
+  std::atomic<int> io_timeout_ms{10000};
+  std::atomic<bool> io_message_logged{false};
+  std::atomic<int64_t> report_interval{500000};
+  std::atomic<int64_t> total_duration{-1};
+
+  // Report state.
+  int64_t run_start_us = 0;
+  int64_t last_report_us = 0;
+  bool dup_drop_logged = false;
+  int64_t vfr_dropped = 0;
+  FramePtr decoded, filtered;
+  PacketPtr encoded;
+
+  // Worker and the two events.
+  std::thread worker;
+  std::thread terminator;
+  std::mutex event_mutex;
+  std::condition_variable event_cv;
+  bool run_finished = true;
+  bool terminate_delivered = false;
+  bool suspended = false;
+
+  int verbosity() const { return parser.global().verbosity; }
+  void Log(TLogLevel level, const std::string& text) const { FFLog(&owner, level, text); }
+  void SetError(const std::string& text);
+
+  // Interrupt tests (TInterruptCB callbacks).
+  static bool TimeoutOrCancel(void* impl);
+  static bool StopRequestedTest(void* impl);
+  void StartIOTimer();
+  void StopIOTimer();
+
+  // Opening (ff_engine_input.cpp, ff_engine_output.cpp).
+  void OpenInputFile(const std::string& name);
+  void OpenOutputFile(const std::string& name, bool join);
+  void OpenOutputStreams(OutputFile& file, int file_index, const AVOutputFormat* format,
+                         const std::string& name);
+  void AddOutputStream(OutputFile& file, int file_index, StreamKind kind);
+
+  // The run (ff_engine_run.cpp and the pipeline files).
+  void Run();
+  void Transcode();
+  void MapStreams();
+  void PrepareStreams();
+  void OpenDecoder(int file, int stream);
+  void OpenEncoder(OutputStream& ost, const FilterSource& source);
+  std::string FilterChain(const OutputStream& ost, const FilterSource& source) const;
+  void WriteHeaders();
+  void ProcessPacket(int file, AVPacket* pkt);
+  void DecodePacket(int file, int stream, AVPacket* pkt);
+  void FilterFrame(OutputStream& ost, AVFrame* frame, const InputStream& ist);
+  void DrainFilter(OutputStream& ost);
+  void EncodeFrame(OutputStream& ost, AVFrame* frame);
+  void WritePacket(OutputStream& ost, AVPacket* pkt, AVRational source_time_base);
+  void CopyPacket(OutputStream& ost, const InputFile& ifile, const AVPacket* pkt);
+  void FinishStream(OutputStream& ost);
+  void FlushInput(int file);
+  void Flush();
+  int ChooseInput() const;
+  void WriteTrailers();
+  void CloseFiles();
+  void Terminate();
+
+  // Reports (ff_engine_report.cpp).
+  void MaybeReport(int file_index);
+  void Report(bool final_report, int file_index);
+  void Summary();
+};
+
+}  // namespace tallowin::media

@@ -1,0 +1,99 @@
+// TCustomFFmpeg: the transcoding engine of one task. It takes options by name and value as the old
+// ffmpeg command-line tool did, opens inputs and outputs in the order the caller adds them, and
+// runs the transcoding loop over the FFmpeg libraries, in a worker thread or in the caller's.
+//
+// The work is split into small pieces: the option parser (ffmpeg_options.h), opening inputs
+// (ff_engine_input.cpp) and outputs (ff_engine_output.cpp), the stream pipeline (decode, filter,
+// encode, mux: ff_engine_pipeline.h), the run loop (ff_engine_run.cpp), progress reports
+// (ff_engine_report.h) and run control (this class, ffmpeg.cpp).
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "media/encoder_options.h"
+
+struct AVFormatContext;
+
+namespace tallowin::media {
+
+enum class TThreadPriority {
+  tpIdle,
+  tpLowest,
+  tpLower,
+  tpNormal,
+  tpHigher,
+  tpHighest,
+  tpTimeCritical
+};
+
+class TCustomFFmpeg {
+ public:
+  // `max_files` inputs and outputs at most (1..512); raises FFmpegException otherwise.
+  explicit TCustomFFmpeg(int max_files = 20);
+  virtual ~TCustomFFmpeg();
+  TCustomFFmpeg(const TCustomFFmpeg&) = delete;
+  TCustomFFmpeg& operator=(const TCustomFFmpeg&) = delete;
+
+  // One option for the next file opened; raises FFmpegException with the option's text.
+  void SetOption(const std::string& name, const std::string& value);
+
+  // Opens an input with the pending options. False on failure, with the reason in LastErrMsg.
+  bool OpenInput(const std::string& file_name);
+  // Opens an output with the pending options. Its index, or -1 with the reason in LastErrMsg.
+  int OpenOutput(const std::string& file_name, bool join = false);
+
+  // Runs the task: threaded in a worker thread (returns true when the worker was made; the run
+  // goes on after the call returns), otherwise in the caller's thread, returning at its end.
+  // Refused (false) while running or after the task has terminated.
+  bool Start(bool threaded, TThreadPriority priority = TThreadPriority::tpNormal);
+
+  // Asks the task to stop; with `wait`, returns once it has ended (serving the main thread's
+  // hand-overs meanwhile when called there). A task never started ends through terminate.
+  void Stop(bool wait);
+
+  // Waits up to `timeout` for the run to end (serving hand-overs on the main thread).
+  bool WaitFinished(std::chrono::milliseconds timeout);
+
+  bool Running() const;
+  bool Finished() const;    // ran to its end
+  bool Failed() const;      // ended with a failure message
+  bool Terminated() const;  // the terminate step has run
+  std::string LastErrMsg() const;
+  std::string FailureMessage() const;
+
+  int InputCount() const;
+  int OutputCount() const;
+  AVFormatContext* InputContext(int index) const;
+
+  // ms a blocking open may take (default 10000).
+  int IOTimeout() const;
+  void SetIOTimeout(int ms);
+  // µs between two progress reports (default 500000).
+  int64_t ReportInterval() const;
+  void SetReportInterval(int64_t us);
+  // Report verbosity (option v).
+  int Verbosity() const;
+  void SetVerbosity(int v);
+  // Unknown or rejected generic options fail the call (default on).
+  bool StrictOptions() const;
+  void SetStrictOptions(bool strict);
+  // µs expected for progress; -1 unknown.
+  int64_t TotalDuration() const;
+
+  // Events. Set them before the files are opened and the task is started.
+  std::function<void(TCustomFFmpeg&, AVFormatContext*)> OnBeforeFindStreamInfo;
+  std::function<void(TCustomFFmpeg&, const TProgressInfo&)> OnProgress;
+  // The terminate relay: called once at the end of the task, in the task's thread.
+  std::function<void(TCustomFFmpeg&)> OnTerminate;
+
+  struct Impl;
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace tallowin::media

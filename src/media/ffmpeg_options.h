@@ -1,0 +1,92 @@
+// The engine's option parser: the old command-line tool's option names with their value forms and
+// error texts. Options apply to the next file opened; the generic store takes every name that is
+// not in the table.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <unordered_map>
+
+#include "media/ff_log.h"
+#include "media/ffmpeg_generic.h"
+#include "media/ffmpeg_pending.h"
+
+namespace tallowin::media {
+
+class OptionParser {
+ public:
+  // What the parser needs from its engine.
+  struct Hooks {
+    std::function<void(TLogLevel, const std::string&)> log;
+    std::function<int()> output_count;  // output files opened so far
+  };
+
+  explicit OptionParser(Hooks hooks);
+
+  // Applies one option; raises FFmpegException with the option's text on a bad name or value.
+  void Set(const std::string& name, const std::string& value);
+
+  // Forgets the per-file options (after a file has been opened).
+  void ResetPending() { pending_ = PendingOptions(); }
+
+  PendingOptions& pending() { return pending_; }
+  GlobalOptions& global() { return global_; }
+  const GlobalOptions& global() const { return global_; }
+  const GenericOptionStore& generic() const { return generic_; }
+
+  bool strict() const { return strict_; }
+  void set_strict(bool strict) { strict_ = strict; }
+
+  using Handler = void (OptionParser::*)(const std::string& name, const std::string& value);
+  // The handler of a name in the table, or null for a generic option.
+  static Handler Find(const std::string& name);
+
+ private:
+  // The table of the engine's own names.
+  static const std::unordered_map<std::string, Handler>& Table();
+  void Log(TLogLevel level, const std::string& text) const;
+
+  // Handlers, grouped as in the table (ffmpeg_options.cpp).
+  void DoNothing(const std::string& name, const std::string& value);
+  void TimeLimit(const std::string& name, const std::string& value);
+  void LogLevelOption(const std::string& name, const std::string& value);
+  void Format(const std::string& name, const std::string& value);
+  void Map(const std::string& name, const std::string& value);
+  void Time(const std::string& name, const std::string& value);
+  void FileSize(const std::string& name, const std::string& value);
+  void TsScale(const std::string& name, const std::string& value);
+  void Timestamp(const std::string& name, const std::string& value);
+  void Metadata(const std::string& name, const std::string& value);
+  void GlobalBool(const std::string& name, const std::string& value);
+  void GlobalInt(const std::string& name, const std::string& value);
+  void GlobalFloat(const std::string& name, const std::string& value);
+  void PendingBool(const std::string& name, const std::string& value);
+  void PendingInt(const std::string& name, const std::string& value);
+  void PendingFloat(const std::string& name, const std::string& value);
+  void PendingText(const std::string& name, const std::string& value);
+  void Threads(const std::string& name, const std::string& value);
+  void Bitrate(const std::string& name, const std::string& value);
+  void FrameRate(const std::string& name, const std::string& value);
+  void FrameSize(const std::string& name, const std::string& value);
+  void Aspect(const std::string& name, const std::string& value);
+  void PixelFormat(const std::string& name, const std::string& value);
+  void SampleFormat(const std::string& name, const std::string& value);
+  void QScale(const std::string& name, const std::string& value);
+  void Codec(const std::string& name, const std::string& value);
+  void Tag(const std::string& name, const std::string& value);
+  void Pass(const std::string& name, const std::string& value);
+  void VideoHook(const std::string& name, const std::string& value);
+  void RemovedCrop(const std::string& name, const std::string& value);
+  void RemovedPad(const std::string& name, const std::string& value);
+  void BitstreamFilter(const std::string& name, const std::string& value);
+  void NewStream(const std::string& name, const std::string& value);
+  void NotYetAvailable(const std::string& name, const std::string& value);
+
+  Hooks hooks_;
+  PendingOptions pending_;
+  GlobalOptions global_;
+  GenericOptionStore generic_;
+  bool strict_ = true;
+};
+
+}  // namespace tallowin::media
