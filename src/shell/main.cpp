@@ -1,7 +1,71 @@
-// Program entry.
+// Program entry: reads the application title from the product configuration, loads the icon,
+// creates the main window and then the log window, and runs until the main window closes.
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
+#include <QTimer>
+#include <exception>
+#include <string>
+
+#include "common/dispatcher.h"
+#include "common/qt_dispatcher.h"
+#include "shell/form_log.h"
+#include "shell/global_vars.h"
+#include "shell/platform_services.h"
+#include "shell/product_config.h"
+#include "shell/util_funcs.h"
+#include "ui/page_control.h"
+#include "wizard/form_main.h"
+
+namespace {
+
+// With TALLOWIN_GRAB_PAGES=FOLDER the program saves a picture of the main window on each of its
+// pages into FOLDER ("page-Mode.png", "page-Step1.png", ...) and ends. For checking the look.
+void GrabPagesAndQuit(tallowin::TFormMain& form, const QString& folder) {
+  QDir().mkpath(folder);
+  for (int i = 0; i < form.PageControlMain->PageCount(); ++i) {
+    tallowin::ui::TTabSheet* page = form.PageControlMain->Page(i);
+    form.PageControlMain->SetActivePage(page);
+    QApplication::processEvents();
+    form.grab().save(folder + "/page-" + page->Caption() + ".png");
+  }
+  form.close();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  return 0;
+  app.setQuitOnLastWindowClosed(false);
+  tallowin::Dispatcher dispatcher;
+  tallowin::InstallQtDispatcher(dispatcher);
+
+  const std::string dir = tallowin::ExecutableDir();
+  try {
+    tallowin::GlobalVars().AppTitle = tallowin::ReadApplicationTitle(dir + "lamecore.dll");
+    tallowin::RequireReadableFile(dir + "icon.ico");
+  } catch (const std::exception& error) {
+    tallowin::Platform().ShowError(error.what());
+    return 1;
+  }
+  app.setWindowIcon(QIcon(QString::fromStdString(dir + "icon.ico")));
+
+  int result = 0;
+  {
+    tallowin::TFormMain form(dir);
+    if (!form.CreateError().empty()) {
+      tallowin::SetMainDispatcher(nullptr);
+      return 1;
+    }
+    tallowin::TFormLog log;
+    QObject::connect(&form, &tallowin::TFormMain::Closed, &app, &QApplication::quit,
+                     Qt::QueuedConnection);
+    const QString grab_folder = qEnvironmentVariable("TALLOWIN_GRAB_PAGES");
+    if (!grab_folder.isEmpty()) {
+      QTimer::singleShot(300, &form, [&form, grab_folder] { GrabPagesAndQuit(form, grab_folder); });
+    }
+    result = app.exec();
+  }
+  tallowin::SetMainDispatcher(nullptr);
+  return result;
 }

@@ -1,0 +1,227 @@
+#include "ui/picture_button.h"
+
+#include <QEnterEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStyle>
+
+#include "ui/theme.h"
+
+namespace tallowin::ui {
+
+TPictureButton::TPictureButton(QWidget* parent) : QAbstractButton(parent) {
+  setAttribute(Qt::WA_Hover);
+  setCursor(Qt::PointingHandCursor);
+  setFocusPolicy(Qt::TabFocus);
+}
+
+void TPictureButton::SetPictures(const QPixmap& normal, const QPixmap& hover,
+                                 const QPixmap& pressed, const QPixmap& disabled) {
+  normal_ = normal;
+  hover_ = hover;
+  pressed_ = pressed;
+  disabled_ = disabled;
+  look_ = Look::Picture;
+  if (!normal_.isNull()) resize(normal_.size());
+  update();
+}
+
+void TPictureButton::SetLook(Look look) {
+  look_ = look;
+  update();
+}
+
+void TPictureButton::SetGlyph(Glyph glyph) {
+  glyph_ = glyph;
+  update();
+}
+
+void TPictureButton::SetTransparent(bool transparent) {
+  transparent_ = transparent;
+  update();
+}
+
+void TPictureButton::SetCaptionColor(const QColor& color) {
+  caption_color_ = color;
+  update();
+}
+
+QSize TPictureButton::sizeHint() const {
+  if (!normal_.isNull()) return normal_.size();
+  if (look_ == Look::Tile) return {62, 57};
+  if (look_ == Look::Segment) return {171, 32};
+  return {90, 30};
+}
+
+void TPictureButton::enterEvent(QEnterEvent* event) {
+  hovered_ = true;
+  update();
+  QAbstractButton::enterEvent(event);
+}
+
+void TPictureButton::leaveEvent(QEvent* event) {
+  hovered_ = false;
+  update();
+  QAbstractButton::leaveEvent(event);
+}
+
+const QPixmap& TPictureButton::PictureForState() const {
+  if (!isEnabled()) return disabled_.isNull() ? normal_ : disabled_;
+  if (isDown()) return pressed_.isNull() ? normal_ : pressed_;
+  if (hovered_) return hover_.isNull() ? normal_ : hover_;
+  return normal_;
+}
+
+void TPictureButton::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  if (look_ == Look::Tile) return PaintTile(painter);
+  if (look_ == Look::Segment) return PaintSegment(painter);
+
+  QColor color = caption_color_;
+  if (transparent_) {
+    if (isEnabled() && (hovered_ || isDown())) {
+      QPainterPath shade;
+      shade.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 6, 6);
+      painter.fillPath(shade, QColor(255, 255, 255, isDown() ? 70 : 40));
+    }
+  } else if (!normal_.isNull()) {
+    painter.drawPixmap(0, 0, PictureForState());
+  } else {
+    // No pictures yet: a plain rounded button.
+    QPainterPath body;
+    body.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+    painter.fillPath(body, isDown()   ? Theme::kAccentDark
+                           : hovered_ ? Theme::kAccentLight
+                                      : Theme::kAccent);
+    color = Qt::white;
+  }
+  if (!isEnabled()) {
+    if (transparent_) {
+      color.setAlpha(110);
+    } else {
+      color = QColor(0x94, 0xA3, 0xB8);
+    }
+  }
+  const int shift = isDown() ? 1 : 0;
+  PaintCaption(painter, rect().translated(shift, shift), color, false);
+  if (hasFocus() && isEnabled()) {
+    painter.setPen(QPen(QColor(color.red(), color.green(), color.blue(), 90), 1, Qt::DotLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(QRectF(rect()).adjusted(4.5, 4.5, -4.5, -4.5), 4, 4);
+  }
+}
+
+void TPictureButton::PaintCaption(QPainter& painter, const QRect& area, const QColor& color,
+                                  bool bold) {
+  QFont f = font();
+  f.setBold(bold);
+  painter.setFont(f);
+  painter.setPen(color);
+  // "&" marks the accelerator letter; "&&" is drawn as one ampersand.
+  style()->drawItemText(&painter, area, Qt::AlignCenter | Qt::TextShowMnemonic, palette(), true,
+                        text());
+}
+
+namespace {
+
+void DrawGlyph(QPainter& painter, TPictureButton::Glyph glyph, const QRectF& box,
+               const QColor& color) {
+  painter.save();
+  painter.setPen(QPen(color, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.setBrush(Qt::NoBrush);
+  const QPointF c = box.center();
+  switch (glyph) {
+    case TPictureButton::Glyph::Video: {
+      QRectF frame(c.x() - 10, c.y() - 7, 20, 14);
+      painter.drawRoundedRect(frame, 3, 3);
+      QPainterPath play;
+      play.moveTo(c.x() - 3, c.y() - 4);
+      play.lineTo(c.x() + 5, c.y());
+      play.lineTo(c.x() - 3, c.y() + 4);
+      play.closeSubpath();
+      painter.fillPath(play, color);
+      break;
+    }
+    case TPictureButton::Glyph::Device: {
+      QRectF body(c.x() - 6, c.y() - 9, 12, 18);
+      painter.drawRoundedRect(body, 2.5, 2.5);
+      painter.drawLine(QPointF(c.x() - 2, c.y() + 6), QPointF(c.x() + 2, c.y() + 6));
+      break;
+    }
+    case TPictureButton::Glyph::Audio: {
+      painter.setBrush(color);
+      painter.drawEllipse(QPointF(c.x() - 4, c.y() + 5), 3.2, 2.6);
+      painter.drawEllipse(QPointF(c.x() + 6, c.y() + 3), 3.2, 2.6);
+      painter.setBrush(Qt::NoBrush);
+      painter.drawLine(QPointF(c.x() - 1, c.y() + 5), QPointF(c.x() - 1, c.y() - 8));
+      painter.drawLine(QPointF(c.x() + 9, c.y() + 3), QPointF(c.x() + 9, c.y() - 10));
+      painter.drawLine(QPointF(c.x() - 1, c.y() - 8), QPointF(c.x() + 9, c.y() - 10));
+      break;
+    }
+    case TPictureButton::Glyph::None:
+      break;
+  }
+  painter.restore();
+}
+
+}  // namespace
+
+void TPictureButton::PaintTile(QPainter& painter) {
+  // A disabled tile is the current choice.
+  const bool chosen = !isEnabled();
+  const QRectF box = QRectF(rect()).adjusted(1, 1, -1, -1);
+  QPainterPath body;
+  body.addRoundedRect(box, 7, 7);
+  QColor fill = Qt::white;
+  QColor border = Theme::kBorder;
+  QColor ink = Theme::kText;
+  if (chosen) {
+    fill = Theme::kAccent;
+    border = Theme::kAccentDark;
+    ink = Qt::white;
+  } else if (isDown()) {
+    fill = Theme::kAccentPale.darker(108);
+    border = Theme::kAccent;
+  } else if (hovered_) {
+    fill = Theme::kAccentPale;
+    border = Theme::kAccentLight;
+  }
+  painter.fillPath(body, fill);
+  painter.setPen(QPen(border, 1));
+  painter.drawPath(body);
+  if (glyph_ != Glyph::None) {
+    DrawGlyph(painter, glyph_, QRectF(box.left(), box.top() + 4, box.width(), 24),
+              chosen ? QColor(Qt::white) : Theme::kAccent);
+    PaintCaption(painter, QRect(0, height() - 26, width(), 22), ink, true);
+  } else {
+    PaintCaption(painter, rect(), ink, true);
+  }
+}
+
+void TPictureButton::PaintSegment(QPainter& painter) {
+  const bool chosen = !isEnabled();
+  const QRectF box = QRectF(rect()).adjusted(1, 1, -3, -1);
+  QPainterPath body;
+  body.addRoundedRect(box, 6, 6);
+  QColor fill = Theme::kPanel;
+  QColor ink = Theme::kText;
+  if (chosen) {
+    fill = Theme::kAccent;
+    ink = Qt::white;
+  } else if (isDown()) {
+    fill = Theme::kAccentPale.darker(108);
+  } else if (hovered_) {
+    fill = Theme::kAccentPale;
+  }
+  painter.fillPath(body, fill);
+  painter.setPen(QPen(chosen ? Theme::kAccentDark : Theme::kBorder, 1));
+  painter.drawPath(body);
+  if (glyph_ != Glyph::None) {
+    DrawGlyph(painter, glyph_, QRectF(box.left() + 8, box.top(), 26, box.height()),
+              chosen ? QColor(Qt::white) : Theme::kAccent);
+  }
+  PaintCaption(painter, rect().adjusted(glyph_ != Glyph::None ? 18 : 0, 0, 0, 0), ink, true);
+}
+
+}  // namespace tallowin::ui

@@ -1,0 +1,72 @@
+#include "ui/report_list.h"
+
+#include <QHeaderView>
+
+namespace tallowin::ui {
+
+TReportList::TReportList(QWidget* parent) : QTreeWidget(parent) {
+  setRootIsDecorated(false);
+  setItemsExpandable(false);
+  setUniformRowHeights(true);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setAlternatingRowColors(true);
+  setColumnCount(0);
+  header()->setStretchLastSection(true);
+  header()->setHighlightSections(false);
+}
+
+void TReportList::AddColumn(const QString& caption, int width) {
+  const int column = columnCount();
+  setColumnCount(column + 1);
+  headerItem()->setText(column, caption);
+  setColumnWidth(column, width);
+}
+
+void TReportList::SetColumnCaption(int column, const QString& caption) {
+  if (column >= 0 && column < columnCount()) headerItem()->setText(column, caption);
+}
+
+QString TReportList::ColumnCaption(int column) const {
+  return headerItem()->text(column);
+}
+
+void TReportList::SetShowColumnHeaders(bool show) {
+  setHeaderHidden(!show);
+}
+
+int TReportList::AddRow(const QStringList& cells) {
+  auto* row = new QTreeWidgetItem(this, cells);
+  return indexOfTopLevelItem(row);
+}
+
+void TReportList::DeleteRow(int row) {
+  if (row >= 0 && row < RowCount()) delete takeTopLevelItem(row);
+}
+
+QString TReportList::Cell(int row, int column) const {
+  const QTreeWidgetItem* it = topLevelItem(row);
+  return it == nullptr ? QString() : it->text(column);
+}
+
+void TReportList::SetCell(int row, int column, const QString& text) {
+  if (QTreeWidgetItem* it = topLevelItem(row)) it->setText(column, text);
+}
+
+int TReportList::SelectedRow() const {
+  const QList<QTreeWidgetItem*> items = selectedItems();
+  return items.isEmpty() ? -1 : indexOfTopLevelItem(items.first());
+}
+
+void TReportList::SelectRow(int row) {
+  QTreeWidgetItem* it = topLevelItem(row);
+  if (it == nullptr) {
+    clearSelection();
+    return;
+  }
+  setCurrentItem(it);
+  scrollToItem(it);
+}
+
+}  // namespace tallowin::ui

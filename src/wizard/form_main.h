@@ -1,0 +1,367 @@
+// TFormMain: the main window. A borderless, skinned, fixed window with eight wizard pages, the
+// five bottom buttons, minimise and close. The window's construction and navigation live in
+// src/wizard; the handlers of the pages' own work are defined in the folder of their subsystem
+// (the input list in src/wizard, output selection and conversion run in src/convert, the video
+// links and download queue in src/download) and are declared here in their sections.
+#pragma once
+
+#include <QMetaObject>
+#include <QPoint>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "ui/skin_form.h"
+#include "wizard/page_captions.h"
+
+class QAction;
+class QCheckBox;
+class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+namespace tallowin {
+
+namespace ui {
+class TImage;
+class TImageComboBox;
+class TLinkLabel;
+class TPageControl;
+class TPictureButton;
+class TReportList;
+class TSlideGrid;
+class TTabSheet;
+}  // namespace ui
+
+// Column indices of the input list `NextGrid`.
+enum TNextGridColumn : int {
+  NxGraphicColumnMainImage = 0,
+  NxTextColumnFileMinName,
+  NxTextColumnDuration,
+  NxTextColumnBitrate,
+  NxTextColumnDimension,
+  NxTextColumnFileFullName,
+  NxTextColumnFileSize,
+  NxTextColumnVideoEncoder,
+  NxTextColumnAudioChannels,
+  NxTextColumnAudioSampleRate,
+  NxTextColumnAudioBitrate,
+  NxTextColumnAudioEncoder,
+  NxTextColumnFrameRate,
+  NxTextColumnRealDuration,
+  NxTextColumnWidth,
+  NxTextColumnHeight,
+  NxTextColumnAspectRatio,
+  kNextGridColumnCount
+};
+
+class TFormMain : public ui::TSkinForm {
+  Q_OBJECT
+
+ public:
+  // The size of the title line's font; long titles shrink by up to two points.
+  static constexpr int kTitlePointSize = 11;
+
+  // `program_dir` is the folder that holds "lamecore.dll" and "sounds/" (with a trailing "/");
+  // the program passes its own folder. Construction runs FormCreate.
+  explicit TFormMain(const std::string& program_dir, QWidget* parent = nullptr);
+  ~TFormMain() override;
+
+  // Empty when FormCreate ran through; otherwise the text of the failure that stopped it (a
+  // missing skin picture, a malformed number in the configuration). It has been shown already.
+  const std::string& CreateError() const { return create_error_; }
+
+  // ---- Navigation ----
+  void UpdatePageCaptions();
+  void ResetWizard();
+  void ActionNextExecute();
+  void ActionBackExecute();
+  void ActionExitExecute();
+  TWizardPage ActivePage() const;
+  void ActivatePage(TWizardPage page);
+  ui::TTabSheet* PageSheet(TWizardPage page) const;
+
+  // ---- Custom window messages ----
+  void PostWindowMessage(int message);
+  // Delivers WM_APP_CONVERT_DONE and returns after it has been handled; any thread may call it.
+  void SendConvertDone();
+
+  // ---- Help menu and the other windows ----
+  // Where the help menu opens, in screen coordinates.
+  QPoint HelpMenuPosition() const;
+  void ActionHelpExecute();
+  void ActionLogExecute();
+  void ActionAboutExecute();
+
+  // ---- State owned by the window ----
+  bool NoTextOnClipboard() const { return no_text_on_clipboard_; }
+  bool IsClipboardWatched() const;
+  const std::string& ProgramDir() const { return program_dir_; }
+  // The format buttons and preset lists by class (0 video, 1 device, 2 audio) and format index.
+  ui::TPictureButton* FormatButton(int format_class, int index) const;
+  ui::TImageComboBox* PresetList(int format_class, int index) const;
+  ui::TPictureButton* ClassButton(int format_class) const;
+  ui::TTabSheet* FormatPage(int format_class) const;
+
+  // ---- Start-up (FormCreate) ----
+  void FormCreate();
+  void ApplyProductConfiguration();
+  // Loads the FFmpeg libraries from ProgramDir() + "lib" through the encoder; false (with the
+  // reason in the log) when they cannot be loaded.
+  bool LoadMediaLibraries();
+
+  // ---- Input list (Part of the wizard; the list's own work) ----
+  void AddInputFiles(const std::vector<std::string>& file_names);
+  void ClearInputList();
+  void FormDropFiles(const std::vector<std::string>& paths);
+
+  // ---- Output selection and conversion run (src/convert) ----
+  void FillPresetLists();
+  void LoadOutputSelection();
+  void SaveOutputSelection();
+  void StartConversionRun();
+  void FinishConversionRun();
+  void ShowConversionSummary();
+  void StopEncoder(bool wait);
+  void DetachEncoderEvents();
+
+  // ---- Video links and download queue (src/download) ----
+  void SetupLinkPage();
+  void ReadBackLinkPage();
+  void StartDownloadQueue();
+  void DownloadNext();
+  void DownloadError();
+  void ShowDownloadSummary();
+  void AbortDownloads();
+  void ButtonConvertDownloadedClick();
+
+  // ---- Controls (named as in the design) ----
+  ui::TImage* ImageTopLogo = nullptr;
+  ui::TImage* ImageLeftLogo = nullptr;
+  QLabel* LabelTitle = nullptr;
+  QLabel* LabelVersion = nullptr;
+  ui::TLinkLabel* LabelMoreTools = nullptr;
+  ui::TPictureButton* ButtonMin = nullptr;
+  ui::TPictureButton* ButtonClose = nullptr;
+  ui::TPictureButton* ButtonHelp = nullptr;
+  ui::TPictureButton* ButtonLog = nullptr;
+  ui::TPictureButton* ButtonBack = nullptr;
+  ui::TPictureButton* ButtonNext = nullptr;
+  ui::TPictureButton* ButtonExit = nullptr;
+  ui::TPageControl* PageControlMain = nullptr;
+  ui::TTabSheet* TabSheetMode = nullptr;
+  ui::TTabSheet* TabSheetStep1 = nullptr;
+  ui::TTabSheet* TabSheetStep2 = nullptr;
+  ui::TTabSheet* TabSheetStep3 = nullptr;
+  ui::TTabSheet* TabSheetStep4 = nullptr;
+  ui::TTabSheet* TabSheetStep5 = nullptr;
+  ui::TTabSheet* TabSheetStep6 = nullptr;
+  ui::TTabSheet* TabSheetStep7 = nullptr;
+
+  QAction* ActionHelp = nullptr;
+  QAction* ActionLog = nullptr;
+  QAction* ActionBack = nullptr;
+  QAction* ActionNext = nullptr;
+  QAction* ActionExit = nullptr;
+  QMenu* PopupMenuHelp = nullptr;
+  QAction* ActionHelpContent = nullptr;
+  QAction* ActionHowTosTutorialVideos = nullptr;
+  QAction* ActionHomePage = nullptr;
+  QAction* ActionMoreFreeTools = nullptr;
+  QAction* ActionCheckforUpdates = nullptr;
+  QAction* ActionContactTechnicalSupport = nullptr;
+  QAction* ActionAbout = nullptr;
+
+  // Mode page.
+  QRadioButton* RadioButtonDownloadVideo = nullptr;
+  QRadioButton* RadioButtonConvertVideo = nullptr;
+  ui::TImage* ImageDownloadVideo = nullptr;
+  ui::TImage* ImageConvertVideo = nullptr;
+
+  // Step1: the input list.
+  ui::TSlideGrid* NextGrid = nullptr;
+  ui::TImage* ImageAudioIcon = nullptr;
+  QMenu* PopupMenuNextGrid = nullptr;
+  QAction* ActionAdd = nullptr;
+  QAction* ActionDelete = nullptr;
+  QAction* ActionClear = nullptr;
+  QAction* ActionMoveUp = nullptr;
+  QAction* ActionMoveDown = nullptr;
+  QAction* ActionPlay = nullptr;
+  QAction* ActionCropTrim = nullptr;
+  QPushButton* ButtonAdd = nullptr;
+  QPushButton* ButtonDelete = nullptr;
+  QPushButton* ButtonClear = nullptr;
+  QPushButton* ButtonMoveUp = nullptr;
+  QPushButton* ButtonMoveDown = nullptr;
+  QPushButton* ButtonPlay = nullptr;
+
+  // Step2: output selection.
+  QLabel* LabelOutputDir = nullptr;
+  QLineEdit* EditOutputDir = nullptr;
+  QPushButton* ButtonSelectDir = nullptr;
+  QLabel* LabelConvertTo = nullptr;
+  ui::TPictureButton* ButtonToFormatVideo = nullptr;
+  ui::TPictureButton* ButtonToFormatDevice = nullptr;
+  ui::TPictureButton* ButtonToFormatAudio = nullptr;
+  ui::TPageControl* RzPageControlToFormat = nullptr;
+  ui::TTabSheet* TabSheetToFormatVideo = nullptr;
+  ui::TTabSheet* TabSheetToFormatDevice = nullptr;
+  ui::TTabSheet* TabSheetToFormatAudio = nullptr;
+  QLabel* LabelPresetsVideo = nullptr;
+  QLabel* LabelPresetsDevice = nullptr;
+  QLabel* LabelPresetsAudio = nullptr;
+  ui::TPictureButton *ButtonFormatAVI = nullptr, *ButtonFormatMP4 = nullptr,
+                     *ButtonFormatFLV = nullptr, *ButtonFormatSWF = nullptr,
+                     *ButtonFormatMPEG = nullptr, *ButtonFormatRM = nullptr,
+                     *ButtonFormatWMV = nullptr, *ButtonFormatMOV = nullptr,
+                     *ButtonFormat3GP = nullptr;
+  ui::TPictureButton *ButtonFormatiPod = nullptr, *ButtonFormatiPhone = nullptr,
+                     *ButtonFormatAppleTV = nullptr, *ButtonFormatPSP = nullptr,
+                     *ButtonFormatBlackBerry = nullptr, *ButtonFormatMobilePhone = nullptr,
+                     *ButtonFormatiPad = nullptr, *ButtonFormatAndroid = nullptr;
+  ui::TPictureButton *ButtonFormatWAV = nullptr, *ButtonFormatMP3 = nullptr,
+                     *ButtonFormatWMA = nullptr, *ButtonFormatOGG = nullptr,
+                     *ButtonFormatAAC = nullptr, *ButtonFormatM4A = nullptr,
+                     *ButtonFormatFLAC = nullptr, *ButtonFormatMP2 = nullptr;
+  ui::TImageComboBox *ImageComboBoxAVIPresets = nullptr, *ImageComboBoxMP4Presets = nullptr,
+                     *ImageComboBoxFLVPresets = nullptr, *ImageComboBoxSWFPresets = nullptr,
+                     *ImageComboBoxMPEGPresets = nullptr, *ImageComboBoxRMPresets = nullptr,
+                     *ImageComboBoxWMVPresets = nullptr, *ImageComboBoxMOVPresets = nullptr,
+                     *ImageComboBox3GPPresets = nullptr;
+  ui::TImageComboBox *ImageComboBoxiPodPresets = nullptr, *ImageComboBoxiPhonePresets = nullptr,
+                     *ImageComboBoxAppleTVPresets = nullptr, *ImageComboBoxPSPPresets = nullptr,
+                     *ImageComboBoxBlackBerryPresets = nullptr,
+                     *ImageComboBoxMobilePhonePresets = nullptr,
+                     *ImageComboBoxiPadPresets = nullptr, *ImageComboBoxAndroidPresets = nullptr;
+  ui::TImageComboBox *ImageComboBoxWAVPresets = nullptr, *ImageComboBoxMP3Presets = nullptr,
+                     *ImageComboBoxWMAPresets = nullptr, *ImageComboBoxOGGPresets = nullptr,
+                     *ImageComboBoxAACPresets = nullptr, *ImageComboBoxM4APresets = nullptr,
+                     *ImageComboBoxFLACPresets = nullptr, *ImageComboBoxMP2Presets = nullptr;
+
+  // Step3: conversion progress.
+  ui::TReportList* ListViewConverting = nullptr;
+  QGroupBox* GroupBoxStatus = nullptr;
+  QLabel* LabelCurrentFileTitle = nullptr;
+  QLabel* LabelCurrentFile = nullptr;
+  QLabel* LabelEstimated = nullptr;
+  QLabel* LabelElapsed = nullptr;
+  QLabel* LabelTimeLeft = nullptr;
+  QLabel* LabelProgress = nullptr;
+  QProgressBar* ProgressBar = nullptr;
+  QGroupBox* GroupBoxPostProgress = nullptr;
+  QCheckBox* CheckBoxPlayASound = nullptr;
+  QCheckBox* CheckBoxShutdown = nullptr;
+  QCheckBox* CheckBoxPreview = nullptr;
+
+  // Step4: conversion summary.
+  QLabel* LabelFinishTitle1 = nullptr;
+  QLabel* LabelFinishTitle2 = nullptr;
+  QLabel* LabelFinishTotalFiles = nullptr;
+  QLabel* LabelFinishSuccessed = nullptr;
+  QLabel* LabelFinishFailed = nullptr;
+  QPlainTextEdit* MemoErrorLog = nullptr;
+  ui::TLinkLabel* LabelOpenFolder = nullptr;
+
+  // Step5: video links, download folder, quality.
+  QGroupBox* GroupBoxInputURL = nullptr;
+  ui::TReportList* ListViewInputURL = nullptr;
+  QMenu* PopupMenuListViewURL = nullptr;
+  QAction* MenuPaste = nullptr;
+  QAction* MenuDelete = nullptr;
+  QAction* ActionURLPaste = nullptr;
+  QAction* ActionURLRemove = nullptr;
+  QAction* ActionURLEmpty = nullptr;
+  QAction* ActionURLSelect = nullptr;
+  QPushButton* ButtonURLPaste = nullptr;
+  QPushButton* ButtonURLRemove = nullptr;
+  QPushButton* ButtonURLEmpty = nullptr;
+  QGroupBox* GroupBoxSetup = nullptr;
+  QLabel* LabelURLOutputDir = nullptr;
+  QLineEdit* EditURLOutput = nullptr;
+  QPushButton* ButtonURLSelect = nullptr;
+  QGroupBox* GroupBoxYouTubeQuality = nullptr;
+  QCheckBox* CheckBoxYouTubeQuality = nullptr;
+  QPushButton* ButtonYouTubeQualityConfig = nullptr;
+  QLabel* LabelYouTubeQuality = nullptr;
+
+  // Step6: download progress.
+  ui::TReportList* ListViewURLDownload = nullptr;
+  QGroupBox* GroupBoxURLStatus = nullptr;
+  QLabel* LabelURLCurrentFile = nullptr;
+  QLabel* LabelURLStatus = nullptr;
+  QLabel* LabelSpeed = nullptr;
+  QLabel* LabelURLElapsedTime = nullptr;
+  QLabel* LabelURLTimeLeft = nullptr;
+  QLabel* LabelQuality = nullptr;
+  QProgressBar* ProgressBarDownload = nullptr;
+  QLabel* LabelProgressBarDownload = nullptr;
+
+  // Step7: download summary.
+  QLabel* LabelFinishedDownloading1 = nullptr;
+  QLabel* LabelFinishedDownloading2 = nullptr;
+  QLabel* LabelURLTotalFiles = nullptr;
+  QLabel* LabelURLSucedded = nullptr;
+  QLabel* LabelURLFailed = nullptr;
+  ui::TLinkLabel* LabelURLOpenFolder = nullptr;
+  QPushButton* ButtonConvertDownloaded = nullptr;
+
+ signals:
+  // The window has closed (after its settings were saved); the program ends.
+  void Closed();
+
+ protected:
+  bool event(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  // Construction of the controls, one routine per area.
+  void BuildFrame();
+  void BuildActions();
+  void BuildModePage();
+  void BuildStep1Page();
+  void BuildStep2Page();
+  void BuildFormatPage(int format_class);
+  void BuildStep3Page();
+  void BuildStep4Page();
+  void BuildStep5Page();
+  void BuildStep6Page();
+  void BuildStep7Page();
+
+  // Start-up pieces.
+  void LoadSkinPictures();
+  void ApplySkinLayout();
+  void PackFormatButtons();
+  void StartClipboardWatch();
+  void StopClipboardWatch();
+  void ClipboardChanged();
+
+  // Closing.
+  void FormCloseQuery();
+  void FormClose();
+
+  void FitTitle();
+  void OpenLink(const std::string& link);
+  void StartWindowMove();
+
+  std::string program_dir_;
+  std::string create_error_;
+  bool closing_done_ = false;
+  bool no_text_on_clipboard_ = true;
+  int help_menu_offset_ = 0;
+  QMetaObject::Connection clipboard_watch_;
+  std::array<std::vector<ui::TPictureButton*>, 3> format_buttons_;
+  std::array<std::vector<ui::TImageComboBox*>, 3> preset_lists_;
+};
+
+}  // namespace tallowin

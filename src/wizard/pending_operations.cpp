@@ -1,0 +1,51 @@
+// Operations of the subsystems that the wizard's transitions call but that are built with their
+// own subsystems: the input list, the output selection and conversion run, the video links and
+// the download queue. Until a subsystem exists its operations here do no work, so a transition
+// only changes the page. When a subsystem is built, its operations move out of this file into
+// the subsystem's own files (src/wizard for the input list, src/convert, src/download).
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "shell/global_vars.h"
+#include "shell/util_funcs.h"
+#include "wizard/form_main.h"
+
+namespace tallowin {
+
+// ---- Input list ----
+void TFormMain::AddInputFiles(const std::vector<std::string>&) {}
+void TFormMain::FormDropFiles(const std::vector<std::string>&) {}
+
+// ---- Output selection and conversion run ----
+void TFormMain::FillPresetLists() {}
+void TFormMain::LoadOutputSelection() {}
+void TFormMain::SaveOutputSelection() {
+  // The output folder is the one part of the selection the wizard itself checks.
+  GlobalVars().OutputFileDir = WithTrailingBackslash(EditOutputDir->text().toStdString());
+}
+void TFormMain::StartConversionRun() {}
+void TFormMain::FinishConversionRun() {}
+void TFormMain::ShowConversionSummary() {}
+void TFormMain::StopEncoder(bool) {}
+void TFormMain::DetachEncoderEvents() {}
+
+// ---- Video links and download queue ----
+void TFormMain::SetupLinkPage() {
+  const TGlobalVars& g = GlobalVars();
+  EditURLOutput->setText(QString::fromStdString(g.OutputURLDir));
+  CheckBoxYouTubeQuality->setChecked(g.PreferYouTubeQuality);
+  ButtonYouTubeQualityConfig->setEnabled(g.PreferYouTubeQuality);
+}
+void TFormMain::ReadBackLinkPage() {
+  TGlobalVars& g = GlobalVars();
+  g.OutputURLDir = WithTrailingBackslash(EditURLOutput->text().toStdString());
+  g.PreferYouTubeQuality = CheckBoxYouTubeQuality->isChecked();
+}
+void TFormMain::StartDownloadQueue() {}
+void TFormMain::DownloadNext() {}
+void TFormMain::DownloadError() {}
+void TFormMain::ShowDownloadSummary() {}
+void TFormMain::AbortDownloads() {}
+
+}  // namespace tallowin

@@ -1,0 +1,217 @@
+// The product configuration applied to the main window: skin layouts, format and class button
+// packing, edition titles, and the start-up failures.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <filesystem>
+
+#include "shell/global_vars.h"
+#include "shell/user_settings.h"
+#include "ui/page_control.h"
+#include "ui/picture_button.h"
+#include "ui/picture_label.h"
+#include "wizard/window_messages.h"
+#include "wizard_env.h"
+
+namespace tallowin::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+QPoint At(const QWidget* widget) {
+  return widget->pos();
+}
+
+TEST(ProductConfiguration, FullEditionPacksEveryButtonAndCentresOnFirstStart) {
+  WizardEnv env;
+  TFormMain& form = env.Create();
+  ASSERT_EQ(form.CreateError(), "");
+  // Nine video buttons: eight to a row, the ninth starts the second row.
+  EXPECT_EQ(At(form.ButtonFormatAVI), QPoint(10, 5));
+  EXPECT_EQ(At(form.ButtonFormatMP4), QPoint(74, 5));
+  EXPECT_EQ(At(form.ButtonFormat3GP), QPoint(10, 65));
+  EXPECT_EQ(At(form.ButtonFormatAndroid), QPoint(458, 5));
+  for (int c = 0; c < 3; ++c) EXPECT_FALSE(form.ClassButton(c)->isHidden());
+  EXPECT_EQ(At(form.ButtonToFormatVideo), QPoint(18, 135));
+  EXPECT_EQ(At(form.ButtonToFormatDevice), QPoint(189, 135));
+  EXPECT_EQ(At(form.ButtonToFormatAudio), QPoint(360, 135));
+  EXPECT_EQ(form.RzPageControlToFormat->y(), 172);
+  // The configuration's default selection: video class, MP4, iPod, MP3.
+  EXPECT_EQ(GlobalVars().OutputFormatClass, 0);
+  EXPECT_EQ(GlobalVars().OutputVideoFormat, 1);
+  EXPECT_EQ(GlobalVars().OutputAudioFormat, 1);
+  EXPECT_EQ(form.LabelVersion->text().toStdString(), "Version: 1.0.0");
+  EXPECT_EQ(form.windowTitle().toStdString(), "Tallowin Video Converter");
+  EXPECT_EQ(form.LabelFinishTitle1->text().toStdString(),
+            "Tallowin Video Converter has finished the conversion.");
+  EXPECT_EQ(form.LabelFinishedDownloading2->text().toStdString(),
+            "To convert other files, click \"Finish\". Click \"Exit\" to quit Tallowin Video "
+            "Converter.");
+  // The window takes the size of its background picture.
+  EXPECT_EQ(form.size(), QSize(780, 560));
+
+  // First start: the settings file was written and the window centred.
+  EXPECT_TRUE(fs::exists(env.ConfigHome() + "Tallowin Video Converter/~system2.dat"));
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  EXPECT_EQ(form.x(), std::max(0, (screen.width() - form.width()) / 2));
+  EXPECT_TRUE(form.IsClipboardWatched());
+}
+
+TEST(ProductConfiguration, OnlyMp3LeavesOneButtonAndNoClassButtons) {
+  WizardEnv env(OnlyFormats({"MP3"}));
+  TFormMain& form = env.Create();
+  ASSERT_EQ(form.CreateError(), "");
+  for (int c = 0; c < 3; ++c) {
+    for (int i = 0; form.FormatButton(c, i) != nullptr; ++i) {
+      EXPECT_EQ(form.FormatButton(c, i)->isHidden(), !(c == 2 && i == 1)) << c << "/" << i;
+    }
+    EXPECT_TRUE(form.ClassButton(c)->isHidden());
+  }
+  EXPECT_EQ(At(form.ButtonFormatMP3), QPoint(10, 5));
+  EXPECT_EQ(form.RzPageControlToFormat->y(), 120);
+}
+
+TEST(ProductConfiguration, TwoClassesKeepTheirButtonsInOrder) {
+  auto flags = OnlyFormats({"IPAD", "WAV", "FLAC"});
+  WizardEnv env(flags);
+  TFormMain& form = env.Create();
+  EXPECT_TRUE(form.ButtonToFormatVideo->isHidden());
+  EXPECT_EQ(At(form.ButtonToFormatDevice), QPoint(18, 135));
+  EXPECT_EQ(At(form.ButtonToFormatAudio), QPoint(189, 135));
+  EXPECT_EQ(form.RzPageControlToFormat->y(), 172);
+  EXPECT_EQ(At(form.ButtonFormatiPad), QPoint(10, 5));
+  EXPECT_EQ(At(form.ButtonFormatWAV), QPoint(10, 5));
+  EXPECT_EQ(At(form.ButtonFormatFLAC), QPoint(74, 5));
+}
+
+TEST(ProductConfiguration, Skin3Layout) {
+  WizardEnv env(Config{{"Skin", "3"}});
+  TFormMain& form = env.Create();
+  ASSERT_EQ(form.CreateError(), "");
+  EXPECT_TRUE(form.ButtonMin->isHidden());
+  EXPECT_TRUE(form.ButtonClose->isHidden());
+  EXPECT_EQ(At(form.ButtonHelp), QPoint(10, 515));
+  EXPECT_EQ(At(form.ButtonLog), QPoint(120, 515));
+  EXPECT_EQ(At(form.ButtonBack), QPoint(350, 515));
+  EXPECT_EQ(At(form.ButtonNext), QPoint(460, 515));
+  EXPECT_EQ(At(form.ButtonExit), QPoint(665, 515));
+  EXPECT_EQ(At(form.PageControlMain), QPoint(203, 74));
+  EXPECT_EQ(At(form.LabelTitle), QPoint(215, 55));
+  form.LabelTitle->ensurePolished();
+  form.LabelVersion->ensurePolished();
+  EXPECT_FALSE(form.LabelTitle->font().bold());
+  EXPECT_EQ(form.LabelVersion->y(), 165);
+  EXPECT_EQ(form.LabelMoreTools->y(), 180);
+  EXPECT_EQ(form.LabelVersion->palette().color(QPalette::WindowText), QColor(Qt::white));
+  for (auto* button :
+       {form.ButtonHelp, form.ButtonLog, form.ButtonBack, form.ButtonNext, form.ButtonExit}) {
+    EXPECT_TRUE(button->IsTransparent());
+    EXPECT_EQ(button->CaptionColor(), QColor(Qt::white));
+  }
+  // The help menu opens right below the Help button.
+  form.move(100, 50);
+  EXPECT_EQ(form.HelpMenuPosition(), QPoint(100 + 10, 50 + 515 + form.ButtonHelp->height()));
+}
+
+TEST(ProductConfiguration, UnknownSkinKeepsTheDesignLayout) {
+  for (const char* skin : {"0", "7"}) {
+    WizardEnv env(Config{{"Skin", skin}});
+    TFormMain& form = env.Create();
+    ASSERT_EQ(form.CreateError(), "");
+    EXPECT_FALSE(form.ButtonMin->isHidden());
+    EXPECT_EQ(At(form.ButtonMin), QPoint(696, 4));
+    EXPECT_EQ(At(form.ButtonClose), QPoint(728, 4));
+    EXPECT_EQ(At(form.ButtonHelp), QPoint(40, 510));
+    EXPECT_EQ(At(form.ButtonExit), QPoint(672, 510));
+    EXPECT_EQ(At(form.LabelTitle), QPoint(24, 43));
+    form.LabelTitle->ensurePolished();
+    form.LabelVersion->ensurePolished();
+    EXPECT_TRUE(form.LabelTitle->font().bold());
+    EXPECT_EQ(form.LabelVersion->palette().color(QPalette::WindowText), QColor(0x80, 0x80, 0x80));
+    EXPECT_FALSE(form.ButtonNext->IsTransparent());
+  }
+}
+
+TEST(ProductConfiguration, Skin2MovesTheHelpMenu) {
+  WizardEnv env(Config{{"Skin", "2"}});
+  TFormMain& form = env.Create();
+  form.move(0, 0);
+  EXPECT_EQ(At(form.PageControlMain), QPoint(198, 74));
+  EXPECT_EQ(form.HelpMenuPosition(), QPoint(40 + 5, 513 + form.ButtonHelp->height()));
+}
+
+TEST(ProductConfiguration, EditionTitlesHideHelpAndLog) {
+  for (const char* title : {"Soundsift", "Clipharbor", "soundsift"}) {
+    WizardEnv env(Config{{"Name", title}});
+    TFormMain& form = env.Create();
+    const bool hidden = std::string(title) != "soundsift";
+    EXPECT_EQ(form.ButtonHelp->isHidden(), hidden) << title;
+    EXPECT_EQ(form.ButtonLog->isHidden(), hidden) << title;
+    EXPECT_EQ(form.LabelVersion->isHidden(), hidden) << title;
+    EXPECT_EQ(form.LabelMoreTools->isHidden(), hidden) << title;
+  }
+}
+
+// A failure that stops FormCreate: shown once, and the window is never brought up.
+void ExpectStoppedStartUp(WizardEnv& env, TFormMain& form, const std::string& needle) {
+  EXPECT_NE(form.CreateError().find(needle), std::string::npos) << form.CreateError();
+  ASSERT_EQ(env.fake.messages.size(), 1u);
+  EXPECT_EQ(env.fake.messages[0].kind, MessageKind::Error);
+  EXPECT_EQ(env.fake.messages[0].text, form.CreateError());
+  EXPECT_FALSE(form.IsClipboardWatched());
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(form.isVisible());
+  // Nothing was written for the user.
+  EXPECT_FALSE(fs::exists(env.ConfigHome() + "Tallowin Video Converter/~system2.dat"));
+}
+
+TEST(ProductConfiguration, MissingPictureStopsTheStartUp) {
+  WizardEnv env;
+  fs::remove(env.SkinDir() + "bottom_3.bmp");
+  TFormMain& form = env.Create();
+  ExpectStoppedStartUp(env, form, env.SkinDir() + "bottom_3.bmp");
+}
+
+TEST(ProductConfiguration, DamagedPictureStopsTheStartUp) {
+  WizardEnv env;
+  WriteFile(env.SkinDir() + "main.bmp", "BM not really a picture");
+  TFormMain& form = env.Create();
+  ExpectStoppedStartUp(env, form, "main.bmp");
+}
+
+TEST(ProductConfiguration, NonNumericSkinStopsTheStartUp) {
+  WizardEnv env(Config{{"Skin", "abc"}});
+  TFormMain& form = env.Create();
+  ExpectStoppedStartUp(env, form, "'abc' is not a valid integer value");
+}
+
+TEST(ProductConfiguration, MissingConfigurationStopsTheStartUp) {
+  WizardEnv env;
+  fs::remove(env.ProgramDir() + "lamecore.dll");
+  TFormMain& form = env.Create();
+  ExpectStoppedStartUp(env, form, "lamecore.dll");
+}
+
+TEST(ProductConfiguration, ShowMessageBringsTheWindowUp) {
+  WizardEnv env;
+  TFormMain& form = env.Create();
+  EXPECT_FALSE(form.isVisible());
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(form.isVisible());
+}
+
+TEST(ProductConfiguration, StoredWindowPositionIsRestored) {
+  WizardEnv env;
+  fs::create_directories(env.ConfigHome() + "Tallowin Video Converter");
+  WriteFile(env.ConfigHome() + "Tallowin Video Converter/~system2.dat",
+            "[Form]\nx=7\ny=-40\nwidth=780\nheight=560\n[System]\nOutputFormatClass=257\n");
+  TFormMain& form = env.Create();
+  EXPECT_EQ(form.pos(), QPoint(7, 0));
+  EXPECT_EQ(GlobalVars().OutputFormatClass, 1);
+}
+
+}  // namespace
+}  // namespace tallowin::test
