@@ -83,7 +83,7 @@ IniFile IniFile::FromLines(const std::vector<std::string>& lines) {
 
 std::optional<IniFile> IniFile::Load(const std::string& path) {
   struct stat info {};
-  if (lstat(path.c_str(), &info) != 0 && errno == ENOENT) return std::nullopt;
+  if (lstat(path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR)) return std::nullopt;
   return FromText(ReadFileBytes(path));
 }
 

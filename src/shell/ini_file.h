@@ -19,7 +19,8 @@ class IniFile {
   static IniFile FromText(const std::string& text);
   // Parses lines that are already split.
   static IniFile FromLines(const std::vector<std::string>& lines);
-  // Reads a file. Returns std::nullopt when it does not exist; throws std::runtime_error with
+  // Reads a file. Returns std::nullopt when it does not exist (also when a part of its folder
+  // path is not a folder); throws std::runtime_error with
   // the path and the reason when it exists but cannot be read.
   static std::optional<IniFile> Load(const std::string& path);
 
