@@ -58,16 +58,16 @@ namespace {
 
 std::vector<TPresetTable> AllTables() {
   std::vector<TPresetTable> tables;
-  for (auto build : {&VideoPresetTables, &DevicePresetTables, &AudioPresetTables})
-    for (TPresetTable& table : build()) tables.push_back(std::move(table));
+  for (auto part : {&VideoPresetTables, &DevicePresetTables, &AudioPresetTables})
+    for (const TPresetTable& table : part()) tables.push_back(table);
   return tables;
 }
 
 // Sets one cell: every field named in the column gets the value; an empty value sets nothing.
-void ApplyCell(media::TOutputOptions& options, std::string_view column, const std::string& value,
+void ApplyCell(media::TOutputOptions& options, std::string_view column, std::string_view value,
                TPresetJob job, const TPresetInput& input) {
   if (value.empty()) return;
-  std::string text = value;
+  std::string text(value);
   if (value == kInputAudioBitrate) {
     if (job != TPresetJob::PerFile) return;
     // A bit rate the decoder does not know (0) means no audio bit rate to copy.
@@ -84,7 +84,7 @@ void ApplyCell(media::TOutputOptions& options, std::string_view column, const st
 
 }  // namespace
 
-const std::vector<TPresetTable>& PresetTables() {
+std::span<const TPresetTable> PresetTables() {
   static const std::vector<TPresetTable> tables = AllTables();
   return tables;
 }
@@ -112,7 +112,7 @@ media::TOutputOptions PresetOutputOptions(int format_class, int format, int pres
     ApplyCell(options, setting.Field, setting.Value, job, input);
   if (preset < 0 || static_cast<size_t>(preset) >= table->Rows.size()) return options;
   const TPresetRow& row = table->Rows[static_cast<size_t>(preset)];
-  for (size_t i = 0; i < table->Columns.size() && i < row.Values.size(); ++i)
+  for (size_t i = 0; i < table->Columns.size() && i < std::size(row.Values) && row.Values[i]; ++i)
     ApplyCell(options, table->Columns[i], row.Values[i], job, input);
   return options;
 }

@@ -1,12 +1,13 @@
 // The compiled-in preset catalogue: for every output format an ordered list of presets, each a
 // description and the output settings that a conversion job gets when the user picks it.
 //
-// The tables are data (preset_audio.cpp, preset_video.cpp, preset_device.cpp): per format the
-// settings common to all its rows, the columns (fields of TOutputOptions) and one row per preset
-// with its description and one text value per column, in the text form of the field table
-// (media/encoder_options.h). An empty cell leaves the field at its initial value.
+// The tables are constant data (preset_audio.cpp, preset_video.cpp, preset_device.cpp): per
+// format the settings common to all its rows, the columns (fields of TOutputOptions) and one row
+// per preset with its description and one text value per column, in the text form of the field
+// table (media/encoder_options.h). An empty cell leaves the field at its initial value.
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -24,26 +25,29 @@ extern const char H264OptionsLevel21[];
 inline constexpr char kInputAudioBitrate[] = "<input audio bit rate>";
 
 struct TPresetSetting {
-  std::string Field;  // a field of TOutputOptions
-  std::string Value;
+  const char* Field;  // a field of TOutputOptions
+  const char* Value;
 };
 
+// The most columns a table has.
+inline constexpr int kMaxPresetColumns = 12;
+
 struct TPresetRow {
-  std::string Description;          // shown in the preset list, exactly as written
-  std::vector<std::string> Values;  // one per column of the table; empty = not set
+  const char* Description;                // shown in the preset list, exactly as written
+  const char* Values[kMaxPresetColumns];  // one per column of the table; "" = not set
 };
 
 struct TPresetTable {
   int Class;
   int Format;
-  std::vector<TPresetSetting> Common;  // set for every row, before the row's own cells
+  std::span<const TPresetSetting> Common;  // set for every row, before the row's own cells
   // Fields of TOutputOptions; "VideoMaxRate,VideoMinRate" sets both fields from one cell.
-  std::vector<std::string> Columns;
-  std::vector<TPresetRow> Rows;
+  std::span<const char* const> Columns;
+  std::span<const TPresetRow> Rows;
 };
 
 // Every format's table, in the order of OutputFormats().
-const std::vector<TPresetTable>& PresetTables();
+std::span<const TPresetTable> PresetTables();
 // nullptr for a class or format outside the tables.
 const TPresetTable* FindPresetTable(int format_class, int format);
 // Number of presets of a format; 0 outside the tables.

@@ -2,14 +2,14 @@
 // preset_device.cpp for the catalogue (preset_catalogue.h).
 #pragma once
 
-#include <vector>
+#include <span>
 
 #include "convert/preset_catalogue.h"
 
 namespace tallowin::convert {
 
-std::vector<TPresetTable> VideoPresetTables();
-std::vector<TPresetTable> DevicePresetTables();
-std::vector<TPresetTable> AudioPresetTables();
+std::span<const TPresetTable> VideoPresetTables();
+std::span<const TPresetTable> DevicePresetTables();
+std::span<const TPresetTable> AudioPresetTables();
 
 }  // namespace tallowin::convert

@@ -172,15 +172,19 @@ TEST(PresetCatalogue, TablesAreWellFormed) {
       check_cell(setting.Field, setting.Value);
       EXPECT_TRUE(fields.insert(setting.Field).second) << setting.Field;
     }
-    for (const std::string& column : table.Columns) {
+    for (const char* column : table.Columns) {
       std::stringstream names(column);
       for (std::string name; std::getline(names, name, ',');)
         EXPECT_TRUE(fields.insert(name).second) << name;
     }
+    ASSERT_LE(table.Columns.size(), std::size(TPresetRow{}.Values));
     for (const TPresetRow& row : table.Rows) {
-      ASSERT_EQ(row.Values.size(), table.Columns.size()) << row.Description;
-      EXPECT_FALSE(row.Description.empty());
-      for (size_t c = 0; c < row.Values.size(); ++c) {
+      ASSERT_NE(row.Description, nullptr);
+      EXPECT_NE(row.Description[0], '\0');
+      // Exactly one cell a column.
+      for (size_t c = 0; c < std::size(row.Values); ++c)
+        EXPECT_EQ(row.Values[c] != nullptr, c < table.Columns.size()) << row.Description << c;
+      for (size_t c = 0; c < table.Columns.size() && row.Values[c]; ++c) {
         std::stringstream names(table.Columns[c]);
         for (std::string name; std::getline(names, name, ',');) check_cell(name, row.Values[c]);
       }
