@@ -21,27 +21,30 @@ constexpr Name kNames[] = {{A::atrArchive, "archive"},     {A::atrHidden, "hidde
 }  // namespace
 
 bool ApplyFileAttributes(const std::string& path, TWinHTTPFileAttributes attributes) {
-  bool ok = true;
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return false;
-  mode_t mode = st.st_mode & 07777;
-  mode_t wanted = attributes.Contains(A::atrReadOnly) ? mode & ~mode_t(0222) : mode | S_IWUSR;
-  if (wanted != mode && ::chmod(path.c_str(), wanted) != 0) ok = false;
+  const mode_t mode = st.st_mode & 07777;
+  const bool read_only = attributes.Contains(A::atrReadOnly);
+  const mode_t wanted = read_only ? mode & ~mode_t(0222) : mode | S_IWUSR;
+  // Extended attributes need write access: change them while the file is writable.
+  bool ok = true;
+  if (!read_only && wanted != mode && ::chmod(path.c_str(), wanted) != 0) ok = false;
 
   TWinHTTPFileAttributes recorded = attributes;
   recorded.Exclude(A::atrReadOnly);
   if (recorded == TWinHTTPFileAttributes{A::atrArchive} || recorded.Empty()) {
     if (::removexattr(path.c_str(), kAttributesXattr) != 0 && errno != ENODATA && errno != ENOTSUP)
       ok = false;
-    return ok;
+  } else {
+    std::string list;
+    for (const auto& n : kNames) {
+      if (!recorded.Contains(n.attribute)) continue;
+      if (!list.empty()) list += ',';
+      list += n.text;
+    }
+    if (::setxattr(path.c_str(), kAttributesXattr, list.data(), list.size(), 0) != 0) ok = false;
   }
-  std::string list;
-  for (const auto& n : kNames) {
-    if (!recorded.Contains(n.attribute)) continue;
-    if (!list.empty()) list += ',';
-    list += n.text;
-  }
-  if (::setxattr(path.c_str(), kAttributesXattr, list.data(), list.size(), 0) != 0) ok = false;
+  if (read_only && wanted != mode && ::chmod(path.c_str(), wanted) != 0) ok = false;
   return ok;
 }
 

@@ -532,7 +532,8 @@ CURLcode TransferJob::Perform(CURL* easy, CURLM* multi) {
   }
   curl_multi_remove_handle(multi, easy);
   if (callback_error_) std::rethrow_exception(std::exchange(callback_error_, nullptr));
-  if (action_ == Flow::kAbort) stop_seen_ = true;
+  // The progress callback may have ended the transfer for a stop request.
+  if (action_ == Flow::kAbort || StopRequested()) stop_seen_ = true;
   Status(100);
   return result;
 }
