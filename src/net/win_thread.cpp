@@ -170,10 +170,23 @@ bool TCustomWinThread::Execute() {
   const auto limit = std::chrono::milliseconds(WaitTimeout);
   auto deadline = Clock::now() + limit;
   auto ended = [&] { return state->finished.load() || state->abandoned.load() || Destroying(); };
+  // While hand-overs come in quick succession (a fast transfer raises one per block) the wait
+  // polls instead of sleeping, so that each one is served without a wake-up of this thread.
+  constexpr auto kBusyPoll = std::chrono::microseconds(300);
+  auto last_hand_over = Clock::now();
   for (;;) {
     if (ended()) {
       dispatcher.ProcessPending();
       return true;
+    }
+    if (dispatcher.ProcessPending() > 0) {
+      last_hand_over = Clock::now();
+      deadline = last_hand_over + limit;
+      continue;
+    }
+    if (Clock::now() - last_hand_over < kBusyPoll) {
+      std::this_thread::yield();
+      continue;
     }
     auto slice = std::chrono::milliseconds(20);
     if (WaitTimeout > 0) {
