@@ -20,7 +20,8 @@ void TSkinForm::SetSkinPicture(const QPixmap& picture, QColor transparent) {
   }
   setFixedSize(picture_.size());
   const QImage image = picture_.toImage().convertToFormat(QImage::Format_RGB32);
-  const QImage cut = image.createMaskFromColor(transparent.rgb(), Qt::MaskOutColor);
+  // As a bitmap, this image has its clear bits exactly on the transparent colour.
+  const QImage cut = image.createMaskFromColor(transparent.rgb(), Qt::MaskInColor);
   // A picture without any transparent pixel needs no shape.
   bool any_transparent = false;
   const QRgb key = transparent.rgb() | 0xFF000000u;

@@ -125,6 +125,8 @@ void TFormMain::ClearInputList() {
 // ---- Next, Back, Exit ------------------------------------------------------------------------
 
 void TFormMain::ActionNextExecute() {
+  // A disabled action does nothing, however it is reached.
+  if (!ActionNext->isEnabled()) return;
   TGlobalVars& g = GlobalVars();
   switch (ActivePage()) {
     case TWizardPage::Mode:
@@ -193,6 +195,7 @@ void TFormMain::ActionNextExecute() {
 }
 
 void TFormMain::ActionBackExecute() {
+  if (!ActionBack->isEnabled()) return;
   switch (ActivePage()) {
     case TWizardPage::Step1:
       if (Platform().Confirm(kCancelAndGoBack)) {

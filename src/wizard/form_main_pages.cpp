@@ -1,5 +1,6 @@
 // The controls of the Mode page and of the conversion pages Step1, Step3 and Step4.
 #include <QAction>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -62,6 +63,10 @@ void TFormMain::BuildModePage() {
   ModeCard(page, 214, ImageConvertVideo, "ImageConvertVideo", RadioButtonConvertVideo,
            "RadioButtonConvertVideo", "Convert audio/video (previously downloaded) from file",
            "Turn your audio and video files into the format your player or device needs.");
+  // The two choices sit in different cards: a group keeps them exclusive.
+  auto* choices = new QButtonGroup(page);
+  choices->addButton(RadioButtonDownloadVideo);
+  choices->addButton(RadioButtonConvertVideo);
   RadioButtonDownloadVideo->setChecked(true);
   connect(ImageDownloadVideo, &ui::TImage::Clicked, this, [this] {
     RadioButtonDownloadVideo->setChecked(true);

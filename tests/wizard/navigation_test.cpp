@@ -60,6 +60,7 @@ void ExpectButtons(TFormMain& form, const char* next, bool next_enabled, bool ba
 TEST(WizardNavigation, ConversionPathOfTheDownloadEdition) {
   WizardEnv env(Edition(true, false));
   TFormMain& form = env.Create();
+  QCoreApplication::processEvents();
   MessageRecorder recorder(&form);
   ASSERT_EQ(form.ActivePage(), TWizardPage::Mode);
   EXPECT_EQ(form.LabelTitle->text().toStdString(),
