@@ -89,6 +89,23 @@ bool IsPrintable(unsigned c) {
   return c >= 0x20 && c < 0x7f;
 }
 
+// Whether probing found what every audio and video stream needs to be decoded: a codec, and the
+// picture size or the sample rate and channels.
+bool HasCodecParameters(const AVFormatContext* context) {
+  if (context->nb_streams == 0) return false;
+  for (unsigned i = 0; i < context->nb_streams; ++i) {
+    const AVCodecParameters* par = context->streams[i]->codecpar;
+    if (par->codec_type == AVMEDIA_TYPE_VIDEO &&
+        (par->codec_id == AV_CODEC_ID_NONE || par->width <= 0 || par->height <= 0))
+      return false;
+    if (par->codec_type == AVMEDIA_TYPE_AUDIO &&
+        (par->codec_id == AV_CODEC_ID_NONE || par->sample_rate <= 0 ||
+         par->ch_layout.nb_channels <= 0))
+      return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void FrameFree::operator()(AVFrame* frame) const {
@@ -187,7 +204,7 @@ bool TCustomDecoder::LoadFile(const std::string& file_name, const std::string& f
   file_name_ = file_name;
   error = FF().avformat_find_stream_info(context_, nullptr);
   deadline_set_ = false;
-  if (error < 0 || context_->nb_streams == 0) {
+  if (error < 0 || !HasCodecParameters(context_)) {
     std::string text = file_name + ": could not find codec parameters";
     CloseFile();
     Fail(llError, text);

@@ -1,0 +1,164 @@
+// Media files made with the ffmpeg tool for the loader, decoder and probe tests, and ffprobe as
+// the oracle of their facts.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "media/ff_load.h"
+#include "support/test_support.h"
+
+namespace tallowin::test {
+
+// Loads the encoder's library set from the system (an empty folder); fails the test otherwise.
+inline void LoadSystemLibraries() {
+  media::TFFLoader& loader = media::FFLoader();
+  loader.SetLibraryFolder("");
+  ASSERT_TRUE(loader.Load(media::kEncoderLibraries)) << loader.LastErrMsg();
+}
+
+// 3 s of the test pattern with a key frame every 10 pictures, so that half the duration is in
+// the middle of a group of pictures.
+inline fs::path ShortGopClip() {
+  return GeneratedMedia("gop10_320x240.mkv",
+                        {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=3", "-c:v",
+                         "libx264", "-g", "10", "-bf", "2", "-pix_fmt", "yuv420p"});
+}
+
+inline fs::path AudioOnlyClip() {
+  return GeneratedMedia("audio_only.m4a",
+                        {"-f", "lavfi", "-i", "sine=frequency=1000:sample_rate=48000:duration=2",
+                         "-ac", "1", "-c:a", "aac"});
+}
+
+inline fs::path VideoOnlyClip() {
+  return GeneratedMedia(
+      "video_only.avi",
+      {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=15:duration=2", "-c:v", "mpeg4"});
+}
+
+inline fs::path StillImage() {
+  return GeneratedMedia("still.png",
+                        {"-f", "lavfi", "-i", "testsrc=size=200x100:rate=1", "-frames:v", "1"});
+}
+
+// A raw H.264 stream: the container knows no duration.
+inline fs::path UnknownDurationClip() {
+  return GeneratedMedia("raw_stream.h264",
+                        {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=1", "-c:v",
+                         "libx264", "-f", "h264"});
+}
+
+// Video, two audio streams and a subtitle stream, with metadata.
+inline fs::path SeveralStreamsClip() {
+  fs::path srt = TestDataDir() / "subtitles.srt";
+  if (!fs::exists(srt))
+    WriteFile(srt,
+              "1\n00:00:00,000 --> 00:00:01,000\nHello\n\n2\n00:00:01,000 --> "
+              "00:00:02,000\nWorld\n");
+  return GeneratedMedia("several_streams.mkv", {"-f",
+                                                "lavfi",
+                                                "-i",
+                                                "testsrc=size=320x180:rate=30:duration=2",
+                                                "-f",
+                                                "lavfi",
+                                                "-i",
+                                                "sine=frequency=300:sample_rate=22050:duration=2",
+                                                "-f",
+                                                "lavfi",
+                                                "-i",
+                                                "sine=frequency=600:sample_rate=32000:duration=2",
+                                                "-i",
+                                                srt.string(),
+                                                "-map",
+                                                "0",
+                                                "-map",
+                                                "1",
+                                                "-map",
+                                                "2",
+                                                "-map",
+                                                "3",
+                                                "-c:v",
+                                                "mpeg4",
+                                                "-c:a",
+                                                "libvorbis",
+                                                "-ac",
+                                                "2",
+                                                "-c:s",
+                                                "srt",
+                                                "-metadata",
+                                                "title=Several Streams",
+                                                "-metadata",
+                                                "artist=Tallowin Tests",
+                                                "-metadata",
+                                                "genre=Test",
+                                                "-metadata",
+                                                "date=2009",
+                                                "-metadata:s:a:0",
+                                                "language=eng",
+                                                "-metadata:s:a:1",
+                                                "language=ger"});
+}
+
+// A name with spaces and characters outside ASCII.
+inline fs::path UnusualNameClip() {
+  return GeneratedMedia(
+      "clip with spaces é 日本.mp4",
+      {"-f", "lavfi", "-i", "testsrc=size=128x96:rate=10:duration=1", "-f", "lavfi", "-i",
+       "sine=duration=1", "-c:v", "libx264", "-c:a", "aac", "-shortest"});
+}
+
+// `ffprobe -show_entries` of one file as "section.key" -> value, e.g. "format.duration",
+// "stream0.width".
+inline std::map<std::string, std::string> FFProbe(const fs::path& file) {
+  auto r = RunProcess({"ffprobe", "-v", "error", "-show_entries",
+                       "format=duration,start_time,nb_streams:stream=index,codec_type,width,"
+                       "height,sample_rate,channels",
+                       "-of", "flat=s=.", file.string()});
+  std::map<std::string, std::string> out;
+  size_t start = 0;
+  while (start < r.output.size()) {
+    size_t end = r.output.find('\n', start);
+    if (end == std::string::npos) end = r.output.size();
+    std::string line = r.output.substr(start, end - start);
+    start = end + 1;
+    size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    std::string key = line.substr(0, eq);
+    std::string value = line.substr(eq + 1);
+    if (value.size() >= 2 && value.front() == '"') value = value.substr(1, value.size() - 2);
+    // "streams.stream.0.width" -> "stream0.width"
+    if (key.rfind("streams.stream.", 0) == 0) {
+      size_t dot = key.find('.', 15);
+      key = "stream" + key.substr(15, dot - 15) + key.substr(dot);
+    }
+    out[key] = value;
+  }
+  return out;
+}
+
+// ffprobe's "3.000000" (seconds) in microseconds; -1 for "N/A".
+inline std::int64_t ProbeMicroseconds(const std::string& seconds) {
+  if (seconds.empty() || seconds == "N/A") return -1;
+  size_t dot = seconds.find('.');
+  std::int64_t whole = std::stoll(seconds.substr(0, dot));
+  std::string frac = dot == std::string::npos ? "" : seconds.substr(dot + 1);
+  frac.resize(6, '0');
+  return whole * 1000000 + (whole < 0 ? -1 : 1) * std::stoll(frac);
+}
+
+// The picture that `ffmpeg -ss <seconds> -i file -frames:v 1` gives, as top-down BGR rows.
+inline std::string FFmpegFrameAt(const fs::path& file, double seconds, const fs::path& out) {
+  char ss[32];
+  std::snprintf(ss, sizeof ss, "%.6f", seconds);
+  auto r = RunProcess({"ffmpeg", "-v", "error", "-y", "-ss", ss, "-i", file.string(), "-frames:v",
+                       "1", "-f", "rawvideo", "-pix_fmt", "bgr24", out.string()});
+  EXPECT_EQ(r.exit_code, 0) << r.output;
+  return ReadFile(out);
+}
+
+}  // namespace tallowin::test
