@@ -53,7 +53,7 @@ int RunEngine(const std::vector<std::string>& args) {
 
   using namespace tallowin::media;
   TFFLogger logger;
-  logger.SetLogLevel(quiet ? llError : llVerbose);
+  logger.SetLogLevel(quiet ? llQuiet : llVerbose);
   logger.SetOnLog([](const void*, ThreadId thread, TLogLevel level, const std::string& text) {
     std::fprintf(stderr, "#%lu.%d: %s\n", thread, static_cast<int>(level), text.c_str());
   });

@@ -86,6 +86,12 @@ void TCustomFFmpeg::Impl::DecodePacket(int file, int stream, AVPacket* pkt) {
 }
 
 void TCustomFFmpeg::Impl::FilterFrame(OutputStream& ost, AVFrame* frame, const InputStream& ist) {
+  // The frame may feed several output streams: its time stamp is restored on every way out.
+  struct RestorePts {
+    AVFrame* frame;
+    int64_t pts;
+    ~RestorePts() { frame->pts = pts; }
+  } restore{frame, frame->pts};
   const InputFile& ifile = inputs[ost.source_file];
   const PendingOptions& o = outputs[ost.file].settings;
   AVRational tb = ist.st->time_base;
@@ -96,8 +102,11 @@ void TCustomFFmpeg::Impl::FilterFrame(OutputStream& ost, AVFrame* frame, const I
     tb = audio_tb;
   }
   if (frame->pts != AV_NOPTS_VALUE) {
+    // An output's ss drops what comes before it and starts the output there.
+    const int64_t output_start = o.start_time != AV_NOPTS_VALUE ? o.start_time : 0;
+    frame->pts -= FF().av_rescale_q(output_start, AV_TIME_BASE_Q, tb);
     const int64_t pts_us = FF().av_rescale_q(frame->pts, tb, AV_TIME_BASE_Q);
-    if (ifile.start_time != AV_NOPTS_VALUE && pts_us < 0) return;  // before ss
+    if ((ifile.start_time != AV_NOPTS_VALUE || output_start > 0) && pts_us < 0) return;
     if (o.recording_time != AV_NOPTS_VALUE && pts_us >= o.recording_time) {
       // What the graph still holds belongs before the end.
       if (ost.filter.configured()) {
@@ -223,9 +232,12 @@ void TCustomFFmpeg::Impl::CopyPacket(OutputStream& ost, const InputFile& ifile,
     if (!(pkt->flags & AV_PKT_FLAG_KEY) && !parser.global().copy_initial_nonkeyframes) return;
     ost.copy_seen_key = true;
   }
+  const int64_t output_start = o.start_time != AV_NOPTS_VALUE ? o.start_time : 0;
+  const int64_t shift = FF().av_rescale_q(output_start, AV_TIME_BASE_Q, tb);
   const int64_t ts = pkt->dts != AV_NOPTS_VALUE ? pkt->dts : pkt->pts;
   if (ts != AV_NOPTS_VALUE) {
-    const int64_t ts_us = FF().av_rescale_q(ts, tb, AV_TIME_BASE_Q);
+    const int64_t ts_us = FF().av_rescale_q(ts - shift, tb, AV_TIME_BASE_Q);
+    if (output_start > 0 && ts_us < 0) return;
     if (o.recording_time != AV_NOPTS_VALUE && ts_us >= o.recording_time) {
       FinishStream(ost);
       return;
@@ -237,6 +249,8 @@ void TCustomFFmpeg::Impl::CopyPacket(OutputStream& ost, const InputFile& ifile,
     return;
   }
   if (FF().av_packet_ref(encoded.get(), pkt) < 0) throw FFmpegException("Could not copy packet");
+  if (encoded->pts != AV_NOPTS_VALUE) encoded->pts -= shift;
+  if (encoded->dts != AV_NOPTS_VALUE) encoded->dts -= shift;
   ++ost.frames_encoded;
   WritePacket(ost, encoded.get(), tb);
   FF().av_packet_unref(encoded.get());

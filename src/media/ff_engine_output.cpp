@@ -18,9 +18,11 @@ AVMediaType MediaType(StreamKind kind) {
 }
 
 AVCodecID DefaultCodec(const AVOutputFormat* format, StreamKind kind) {
-  return kind == kVideo   ? format->video_codec
-         : kind == kAudio ? format->audio_codec
-                          : format->subtitle_codec;
+  if (kind == kVideo) {
+    // Audio formats such as MP3 and FLAC name PNG for a cover picture, not for a video stream.
+    return format->video_codec == AV_CODEC_ID_PNG ? AV_CODEC_ID_NONE : format->video_codec;
+  }
+  return kind == kAudio ? format->audio_codec : format->subtitle_codec;
 }
 
 bool HasNumberPattern(const std::string& name) {
