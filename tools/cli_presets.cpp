@@ -2,16 +2,23 @@
 //
 //   presets                                      every preset: class, format, index, description
 //   presets --class C --format F --preset N      the output options of that preset (merged job)
+//           [--input FILE]                       ... for a per-file job of FILE, probed by the
+//                                                decoder (libraries from "lib" beside us)
 //
-// Classes and formats are given by name (video, AVI) or by number.
+// Classes and formats are given by name (video, AVI) or by number. The options are printed as
+// one "Field=value" line for every field that differs from its initial value.
 #include <charconv>
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
 #include "cli_command.h"
 #include "convert/output_formats.h"
 #include "convert/preset_catalogue.h"
+#include "convert/preset_input.h"
+#include "media/ff_decode.h"
+#include "media/ff_load.h"
 
 namespace tallowin::cli {
 namespace {
@@ -41,17 +48,43 @@ int Fail(const std::string& message) {
   return 2;
 }
 
+// Probes the input as the job builder does; false with a message on the error output.
+bool ProbeInput(const std::string& path, convert::TPresetInput& input) {
+  media::TFFLoader& loader = media::FFLoader();
+  loader.SetLibraryFolder(ExecutableDir() + "lib");
+  if (!loader.Load(media::kEncoderLibraries)) {
+    std::fprintf(stderr, "presets: %s\n", loader.LastErrMsg().c_str());
+    return false;
+  }
+  try {
+    media::TFFDecoder decoder;
+    if (!decoder.LoadFile(path)) {
+      std::fprintf(stderr, "presets: File load error: %s\n", decoder.LastErrMsg().c_str());
+      return false;
+    }
+    input = convert::PresetInputFromDecoder(decoder);
+    decoder.CloseFile();
+    return true;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "presets: %s\n", e.what());
+    return false;
+  }
+}
+
 int RunPresets(const std::vector<std::string>& args) {
   if (args.empty()) return ListPresets();
 
-  std::string class_arg, format_arg, preset_arg;
+  std::string class_arg, format_arg, preset_arg, input_arg;
+  bool per_file = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     std::string* target = arg == "--class"    ? &class_arg
                           : arg == "--format" ? &format_arg
                           : arg == "--preset" ? &preset_arg
+                          : arg == "--input"  ? &input_arg
                                               : nullptr;
     if (!target) return Fail("unknown argument \"" + arg + "\"");
+    per_file = per_file || target == &input_arg;
     if (i + 1 >= args.size()) return Fail(arg + " needs a value");
     *target = args[++i];
   }
@@ -78,14 +111,18 @@ int RunPresets(const std::vector<std::string>& args) {
     std::fprintf(stderr, "presets: %s has presets 0 to %d; %d gives its common settings only\n",
                  format->Name, count - 1, preset);
 
-  media::TOutputOptions options = convert::PresetOutputOptions(format_class, format->Index, preset,
-                                                               convert::TPresetJob::Merged);
+  convert::TPresetInput input;
+  if (per_file && !ProbeInput(input_arg, input)) return 1;
+  media::TOutputOptions options = convert::PresetOutputOptions(
+      format_class, format->Index, preset,
+      per_file ? convert::TPresetJob::PerFile : convert::TPresetJob::Merged, input);
   for (const std::string& line : media::ChangedFieldLines(options))
     std::printf("%s\n", line.c_str());
   return 0;
 }
 
-const Registration kPresets{"presets", "presets [--class C --format F --preset N]", &RunPresets};
+const Registration kPresets{"presets", "presets [--class C --format F --preset N [--input FILE]]",
+                            &RunPresets};
 
 }  // namespace
 }  // namespace tallowin::cli
