@@ -23,11 +23,6 @@ std::string Env(const char* name) {
   return value ? std::string(value) : std::string();
 }
 
-bool IsDirectory(const std::string& path) {
-  struct stat info {};
-  return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 // Any entry by that name (file, folder, even a dangling link) makes a name taken.
 bool EntryExists(const std::string& path) {
   struct stat info {};
@@ -162,11 +157,13 @@ std::string ReadShellFolder(const std::string& name) {
     return config.empty() ? home : config;
   }
   if (name == "Personal") {
+    // The desktop's documents folder, as Qt's DocumentsLocation names it; it need not exist yet
+    // (a conversion creates its output folder).
     std::string documents = WithoutTrailingSlashes(Env("XDG_DOCUMENTS_DIR"));
     if (documents.empty() || documents.front() != '/')
       documents = DocumentsFromUserDirs(ConfigHome(), home);
     if (documents.empty() && home != "/") documents = home + "/Documents";
-    if (IsDirectory(documents)) return documents;
+    if (!documents.empty()) return documents;
     return home;
   }
   return home;

@@ -16,8 +16,8 @@ std::string WithTrailingBackslash(const std::string& path);
 
 // The per-user folders, without a trailing "/":
 //   "AppData"  -> $XDG_CONFIG_HOME, else $HOME/.config
-//   "Personal" -> the documents folder ($XDG_DOCUMENTS_DIR, the user-dirs.dirs entry, or
-//                 $HOME/Documents when it exists), else $HOME
+//   "Personal" -> the documents folder: $XDG_DOCUMENTS_DIR, else the user-dirs.dirs entry, else
+//                 $HOME/Documents (whether or not it exists yet)
 // Any other name, or no usable answer, gives $HOME, and "/" when HOME is not set.
 std::string ReadShellFolder(const std::string& name);
 

@@ -227,7 +227,6 @@ TEST(StartupDefaults, SelectionStateBeforeTheSettings) {
   ScopedEnv home_env("HOME", home.path().string());
   ScopedEnv config("XDG_CONFIG_HOME", std::nullopt);
   ScopedEnv documents("XDG_DOCUMENTS_DIR", std::nullopt);
-  std::filesystem::create_directory(home / "Documents");
   TGlobalVars vars;
   vars.DefaultStreamURL = "http://old";
   vars.QualityStreamURL[3] = "http://old3";

@@ -211,27 +211,27 @@ TEST(ShellFolders, ConfigurationFolder) {
 
 TEST(ShellFolders, DocumentsFolder) {
   TempDir home;
-  ScopedEnv home_env("HOME", home.path().string());
+  ScopedEnv home_env("HOME", home.path().string() + "/");
   ScopedEnv config("XDG_CONFIG_HOME", std::nullopt);
   ScopedEnv documents_env("XDG_DOCUMENTS_DIR", std::nullopt);
-  // No documents folder yet: the home folder.
-  EXPECT_EQ(ReadShellFolder("Personal"), home.path().string());
-  std::filesystem::create_directory(home / "Documents");
+  // The usual name, also before the folder exists.
   EXPECT_EQ(ReadShellFolder("Personal"), (home / "Documents").string());
   // The user-dirs.dirs entry wins over the usual name.
   std::filesystem::create_directories(home / ".config");
-  std::filesystem::create_directory(home / "Dokumente");
   WriteFile(home / ".config/user-dirs.dirs",
             "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
-            "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n");
+            "  XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\r\n");
   EXPECT_EQ(ReadShellFolder("Personal"), (home / "Dokumente").string());
-  {
-    ScopedEnv explicit_dir("XDG_DOCUMENTS_DIR", (home / "Documents").string() + "/");
-    EXPECT_EQ(ReadShellFolder("Personal"), (home / "Documents").string());
-  }
-  // A configured folder that does not exist falls back to the home folder.
-  WriteFile(home / ".config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Gone\"\n");
+  // An entry of "$HOME/" means no documents folder of its own.
+  WriteFile(home / ".config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/\"\n");
   EXPECT_EQ(ReadShellFolder("Personal"), home.path().string());
+  // A relative entry is not valid.
+  WriteFile(home / ".config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"docs\"\n");
+  EXPECT_EQ(ReadShellFolder("Personal"), (home / "Documents").string());
+  {
+    ScopedEnv explicit_dir("XDG_DOCUMENTS_DIR", "/srv/docs/");
+    EXPECT_EQ(ReadShellFolder("Personal"), "/srv/docs");
+  }
 }
 
 TEST(ProgramFiles, ExecutableFolderAndConfiguration) {
