@@ -55,7 +55,12 @@ TFormLog::TFormLog(QWidget* parent) : QDialog(parent) {
   PanelBottom->setObjectName("PanelBottom");
   PanelBottom->setFixedHeight(48);
   PanelBottom->setStyleSheet(
-      "#PanelBottom { background: #F1F5F9; border-top: 1px solid #E2E8F0; }");
+      "#PanelBottom { background: #F1F5F9; border-top: 1px solid #E2E8F0; }"
+      "QPushButton { background: #FFFFFF; border: 1px solid #CBD5E1; border-radius: 5px;"
+      " padding: 4px 12px; color: #1E293B; }"
+      "QPushButton:hover { background: #E8F0FE; border-color: #608FF5; }"
+      "QPushButton:default { border-color: #2563EB; }"
+      "QPushButton:disabled { color: #94A3B8; background: #F1F5F9; border-color: #E2E8F0; }");
   layout->addWidget(PanelBottom);
   auto button = [this](const char* name, const QString& caption, int width) {
     auto* b = new QPushButton(caption, PanelBottom);

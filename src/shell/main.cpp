@@ -2,7 +2,9 @@
 // creates the main window and then the log window, and runs until the main window closes.
 #include <QApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QIcon>
+#include <QScreen>
 #include <QTimer>
 #include <exception>
 #include <string>
@@ -28,6 +30,12 @@ void GrabPagesAndQuit(tallowin::TFormMain& form, const QString& folder) {
     form.PageControlMain->SetActivePage(page);
     QApplication::processEvents();
     form.grab().save(folder + "/page-" + page->Caption() + ".png");
+  }
+  // The whole screen as the display server composes it (window shape included).
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    form.PageControlMain->SetActivePage(form.PageControlMain->Page(0));
+    QApplication::processEvents();
+    screen->grabWindow(0).save(folder + "/screen.png");
   }
   form.close();
 }

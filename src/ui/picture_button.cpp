@@ -80,11 +80,16 @@ void TPictureButton::paintEvent(QPaintEvent*) {
 
   QColor color = caption_color_;
   if (transparent_) {
-    if (isEnabled() && (hovered_ || isDown())) {
-      QPainterPath shade;
-      shade.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 6, 6);
-      painter.fillPath(shade, QColor(255, 255, 255, isDown() ? 70 : 40));
+    // A faint dark shade keeps the caption readable on any background.
+    QPainterPath shade;
+    shade.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 6, 6);
+    int alpha = 70;
+    if (isEnabled() && isDown()) {
+      alpha = 140;
+    } else if (isEnabled() && hovered_) {
+      alpha = 110;
     }
+    painter.fillPath(shade, QColor(15, 23, 42, alpha));
   } else if (!normal_.isNull()) {
     painter.drawPixmap(0, 0, PictureForState());
   } else {

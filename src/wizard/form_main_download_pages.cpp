@@ -148,6 +148,8 @@ void TFormMain::BuildStep6Page() {
   ProgressBarDownload->setFixedHeight(10);
   LabelProgressBarDownload =
       MakeLabel(GroupBoxURLStatus, "LabelProgressBarDownload", "0%", "figure");
+  LabelProgressBarDownload->setMinimumWidth(40);
+  LabelProgressBarDownload->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   auto* bar_row = new QHBoxLayout();
   bar_row->addWidget(ProgressBarDownload, 1);
   bar_row->addWidget(LabelProgressBarDownload);

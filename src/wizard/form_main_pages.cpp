@@ -40,16 +40,16 @@ QFrame* ModeCard(QWidget* page, int top, ui::TImage*& image, const char* image_n
   QFrame* card = MakeCard(page, QRect(10, top, 535, 178));
   image = new ui::TImage(card);
   image->setObjectName(image_name);
-  image->setGeometry(14, 14, 150, 150);
+  image->setGeometry(10, 14, 136, 150);
   image->setAlignment(Qt::AlignCenter);
   image->setCursor(Qt::PointingHandCursor);
   radio = new QRadioButton(caption, card);
   radio->setObjectName(radio_name);
-  radio->setGeometry(166, 52, 362, 26);
-  radio->setStyleSheet("font-size: 13px; font-weight: bold;");
+  radio->setGeometry(146, 52, 384, 26);
+
   QLabel* text = MakeLabel(card, "", hint, "caption");
   text->setWordWrap(true);
-  text->setGeometry(192, 82, 320, 44);
+  text->setGeometry(176, 82, 330, 44);
   return card;
 }
 
@@ -63,6 +63,18 @@ void TFormMain::BuildModePage() {
   ModeCard(page, 214, ImageConvertVideo, "ImageConvertVideo", RadioButtonConvertVideo,
            "RadioButtonConvertVideo", "Convert audio/video (previously downloaded) from file",
            "Turn your audio and video files into the format your player or device needs.");
+  // One font for both captions, as large as lets the longer one fit.
+  QFont font = RadioButtonDownloadVideo->font();
+  font.setBold(true);
+  for (int pixels = 14; pixels >= 10; --pixels) {
+    font.setPixelSize(pixels);
+    RadioButtonDownloadVideo->setFont(font);
+    RadioButtonConvertVideo->setFont(font);
+    if (RadioButtonConvertVideo->sizeHint().width() <= RadioButtonConvertVideo->width() &&
+        RadioButtonDownloadVideo->sizeHint().width() <= RadioButtonDownloadVideo->width()) {
+      break;
+    }
+  }
   // The two choices sit in different cards: a group keeps them exclusive.
   auto* choices = new QButtonGroup(page);
   choices->addButton(RadioButtonDownloadVideo);
@@ -194,6 +206,8 @@ void TFormMain::BuildStep3Page() {
   LabelElapsed = MakeLabel(GroupBoxStatus, "LabelElapsed", "0:00:00", "figure");
   LabelTimeLeft = MakeLabel(GroupBoxStatus, "LabelTimeLeft", "0:00:00", "figure");
   LabelProgress = MakeLabel(GroupBoxStatus, "LabelProgress", "0%", "figure");
+  LabelProgress->setMinimumWidth(40);
+  LabelProgress->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   ProgressBar = new QProgressBar(GroupBoxStatus);
   ProgressBar->setObjectName("ProgressBar");
   ProgressBar->setRange(0, 100);
