@@ -354,7 +354,7 @@ bool TransferJob::Configure(CURL* easy) {
   if (s_.timeouts.ConnectTimeout != 0)
     set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(s_.timeouts.ConnectTimeout));
   set(CURLOPT_BUFFERSIZE,
-      static_cast<long>(std::clamp<std::uint32_t>(s_.buffer_size, 64 * 1024, CURL_MAX_READ_SIZE)));
+      static_cast<long>(std::clamp<std::uint32_t>(s_.buffer_size, 512 * 1024, CURL_MAX_READ_SIZE)));
   set(CURLOPT_HEADERFUNCTION, &TransferJob::HeaderCallback);
   set(CURLOPT_HEADERDATA, this);
   set(CURLOPT_WRITEFUNCTION, &TransferJob::WriteCallback);
