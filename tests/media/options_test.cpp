@@ -33,28 +33,25 @@ TEST(OptionRecords, DefaultsMarkEverythingUnset) {
   TOutputOptions out;
   EXPECT_EQ(out.StartTime, INT64_MIN);
   EXPECT_EQ(out.RecordingTime, INT64_MIN);
-  EXPECT_EQ(out.MuxDelay, -1.0f);
-  EXPECT_EQ(out.MuxPreload, -1.0f);
-  EXPECT_EQ(out.AudioSync, 0);
-  EXPECT_EQ(out.VideoSync, -1);
-  EXPECT_EQ(out.AudioVolume, -1);
-  EXPECT_EQ(out.TargetType, 0);
-  EXPECT_EQ(out.NormType, 0);
   EXPECT_EQ(out.NormDefault, 1);
   EXPECT_EQ(out.VideoHookBitsPixel, 24);
-  EXPECT_FALSE(out.DisableVideo || out.DisableAudio || out.JoinFiles || out.InputSync);
   EXPECT_EQ(out.Metadata.Timestamp, -1.0);
-  EXPECT_EQ(out.Metadata.Year, -1);
-  EXPECT_EQ(out.Metadata.Track, -1);
 
-  // Every numeric field that is not listed above starts at -1, every text empty.
+  // Every other number starts at -1 (0 for the sync, target and norm), every text empty, every
+  // flag false.
   for (const TOutputField& field : OutputOptionFields()) {
     std::string name = field.Name, value = field.Get(out);
     if (field.Type == TFieldType::Text) {
       EXPECT_EQ(value, "") << name;
     }
-    if (field.Type == TFieldType::Integer && name != "AudioSync" && name != "TargetType" &&
-        name != "NormType" && name != "NormDefault" && name != "VideoHookBitsPixel") {
+    if (field.Type == TFieldType::Boolean) {
+      EXPECT_EQ(value, "false") << name;
+    }
+    if (name == "AudioSync" || name == "TargetType" || name == "NormType") {
+      EXPECT_EQ(value, "0") << name;
+    } else if (field.Type != TFieldType::Text && field.Type != TFieldType::Boolean &&
+               field.Type != TFieldType::Int64 && name != "NormDefault" &&
+               name != "VideoHookBitsPixel") {
       EXPECT_EQ(value, "-1") << name;
     }
   }
