@@ -38,6 +38,12 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
+std::string LowerAscii(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
 std::string ErrorText(int error) {
   return std::strerror(error);
 }
@@ -73,10 +79,7 @@ IniFile IniFile::FromLines(const std::vector<std::string>& lines) {
     size_t equals = line.find('=');
     std::string key = Trim(line.substr(0, equals));
     std::string value = equals == std::string::npos ? std::string() : Trim(line.substr(equals + 1));
-    bool duplicate = false;
-    for (const Entry& entry : current->entries)
-      if (SameTextAscii(entry.key, key)) duplicate = true;
-    if (!duplicate) current->entries.push_back({key, value});
+    Put(*current, key, value, true);
   }
   return ini;
 }
@@ -88,16 +91,23 @@ std::optional<IniFile> IniFile::Load(const std::string& path) {
 }
 
 const IniFile::Section* IniFile::FindSection(const std::string& name) const {
-  for (const Section& section : sections_)
-    if (SameTextAscii(section.name, name)) return &section;
-  return nullptr;
+  auto found = section_index_.find(LowerAscii(name));
+  return found == section_index_.end() ? nullptr : &sections_[found->second];
 }
 
 IniFile::Section& IniFile::SectionForWrite(const std::string& name) {
-  for (Section& section : sections_)
-    if (SameTextAscii(section.name, name)) return section;
-  sections_.push_back({name, {}});
-  return sections_.back();
+  auto [found, added] = section_index_.emplace(LowerAscii(name), sections_.size());
+  if (added) sections_.push_back({name, {}, {}});
+  return sections_[found->second];
+}
+
+void IniFile::Put(Section& section, const std::string& key, const std::string& value,
+                  bool keep_existing) {
+  auto [found, added] = section.index.emplace(LowerAscii(key), section.entries.size());
+  if (added)
+    section.entries.push_back({key, value});
+  else if (!keep_existing)
+    section.entries[found->second].value = value;
 }
 
 bool IniFile::HasSection(const std::string& section) const {
@@ -111,9 +121,9 @@ bool IniFile::HasKey(const std::string& section, const std::string& key) const {
 std::optional<std::string> IniFile::Find(const std::string& section, const std::string& key) const {
   const Section* found = FindSection(section);
   if (!found) return std::nullopt;
-  for (const Entry& entry : found->entries)
-    if (SameTextAscii(entry.key, key)) return entry.value;
-  return std::nullopt;
+  auto entry = found->index.find(LowerAscii(key));
+  if (entry == found->index.end()) return std::nullopt;
+  return found->entries[entry->second].value;
 }
 
 std::string IniFile::ReadString(const std::string& section, const std::string& key,
@@ -138,14 +148,7 @@ void IniFile::WriteString(const std::string& section, const std::string& key,
   std::string clean = value;
   for (char& c : clean)
     if (c == '\r' || c == '\n') c = ' ';
-  Section& target = SectionForWrite(section);
-  for (Entry& entry : target.entries) {
-    if (SameTextAscii(entry.key, key)) {
-      entry.value = clean;
-      return;
-    }
-  }
-  target.entries.push_back({key, clean});
+  Put(SectionForWrite(section), key, clean, false);
 }
 
 void IniFile::WriteInteger(const std::string& section, const std::string& key, int value) {

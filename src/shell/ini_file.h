@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace tallowin {
@@ -60,14 +61,21 @@ class IniFile {
     std::string key;
     std::string value;
   };
+  // Names are looked up through lower-case indexes, so that even a damaged file with very many
+  // keys or sections reads in linear time.
   struct Section {
     std::string name;
     std::vector<Entry> entries;
+    std::unordered_map<std::string, size_t> index;
   };
   const Section* FindSection(const std::string& name) const;
   Section& SectionForWrite(const std::string& name);
+  // Sets the value of an existing key, or adds the key; `keep_existing` leaves an existing value.
+  static void Put(Section& section, const std::string& key, const std::string& value,
+                  bool keep_existing);
 
   std::vector<Section> sections_;
+  std::unordered_map<std::string, size_t> section_index_;
 };
 
 // ASCII case-insensitive equality, as the INI names compare.

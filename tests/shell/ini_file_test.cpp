@@ -59,6 +59,22 @@ TEST(IniReading, IntegersAndBooleans) {
   EXPECT_FALSE(ini.ReadBool("s", "W", false));
 }
 
+TEST(IniReading, HugeDamagedFile) {
+  // Many keys, many repeated sections: read in one pass, the first of each name wins.
+  std::string text = "[System]\n";
+  for (int i = 0; i < 200000; ++i)
+    text += "Key" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+  for (int i = 0; i < 50000; ++i)
+    text += "[S" + std::to_string(i % 1000) + "]\nkey0=" + std::to_string(i) + "\n";
+  text += "[SYSTEM]\nKEY7=late\n";
+  IniFile ini = IniFile::FromText(text);
+  EXPECT_EQ(ini.Keys("system").size(), 200000u);
+  EXPECT_EQ(ini.ReadString("System", "key7"), "7");
+  EXPECT_EQ(ini.ReadInteger("System", "Key199999", -1), 199999);
+  EXPECT_EQ(ini.Sections().size(), 1001u);
+  EXPECT_EQ(ini.ReadInteger("s999", "KEY0", -1), 999);
+}
+
 TEST(IniWriting, KeepsOtherSectionsAndKeys) {
   IniFile ini = IniFile::FromText("[Form]\nx=1\n[SYSTEM]\nLastOpenDir=/a/\nCustom=keep me\n");
   ini.WriteString("System", "lastopendir", "/b/");
