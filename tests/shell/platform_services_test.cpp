@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
 #include "fake_platform.h"
+#include "shell/global_vars.h"
 
 namespace tallowin {
 namespace {
@@ -87,6 +93,70 @@ TEST(Platform, FolderDialogScript) {
   EXPECT_EQ(kBrowseDefaultOptions, 65);
   ASSERT_EQ(fake.folder_requests.size(), 2u);
   EXPECT_EQ(fake.folder_requests[0].start, "/start");
+}
+
+}  // namespace
+}  // namespace tallowin
+
+namespace tallowin {
+namespace {
+
+// Answers the next modal message box by clicking its button number `index`, recording the
+// captions and window title it had.
+struct MessageBoxAnswerer {
+  std::vector<QString> captions;
+  QString title;
+  bool seen = false;
+  void Arm(int index, int tries = 500) {
+    QTimer::singleShot(tries == 500 ? 0 : 10, [this, index, tries] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) {
+        if (tries > 0) Arm(index, tries - 1);
+        return;
+      }
+      seen = true;
+      title = box->windowTitle();
+      // buttons() lists them in the order they were added.
+      QList<QAbstractButton*> buttons = box->buttons();
+      for (QAbstractButton* button : buttons) captions.push_back(button->text());
+      if (index < buttons.size()) buttons[index]->click();
+    });
+  }
+};
+
+TEST(QtPlatform, CustomMessageDialogCaptionsAndResult) {
+  QtPlatformServices qt;
+  MessageBoxAnswerer answer;
+  answer.Arm(1);
+  int result = qt.ShowCustomMessageDialog("Shut down now?", "Tallowin", MessageKind::Confirmation,
+                                          0, {"&Shut down", "ignored"}, kMbYes | kMbNo);
+  ASSERT_TRUE(answer.seen);
+  EXPECT_EQ(answer.title, "Tallowin");
+  ASSERT_EQ(answer.captions.size(), 2);
+  EXPECT_EQ(answer.captions[0], "&Shut down");  // index 0 replaced, index 1 beyond `last`
+  EXPECT_NE(answer.captions[1], "ignored");
+  EXPECT_EQ(result, kMrNo);
+
+  MessageBoxAnswerer ok;
+  ok.Arm(0);
+  GlobalVars().AppTitle = "Soundsift";
+  EXPECT_EQ(qt.ShowMessage("Saved.", MessageKind::Information, kMbOK), kMrOk);
+  EXPECT_EQ(ok.title, "Soundsift");
+  GlobalVars().AppTitle.clear();
+}
+
+TEST(QtPlatform, BusyCursorUsesTheOverrideCursor) {
+  QtPlatformServices qt;
+  ASSERT_EQ(QApplication::overrideCursor(), nullptr);
+  qt.BeginBusyCursor();
+  qt.BeginBusyCursor();
+  ASSERT_NE(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  qt.EndBusyCursor();
+  EXPECT_NE(QApplication::overrideCursor(), nullptr);
+  qt.EndBusyCursor();
+  qt.EndBusyCursor();
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 }  // namespace
