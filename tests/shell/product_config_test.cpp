@@ -185,17 +185,15 @@ TEST(ProductConfig, EditionFilesAreComplete) {
       EXPECT_EQ(audio, e.audio);
     }
     // The default selection names an offered format of an offered class.
-    const auto& flags =
-        vars.DefaultClass == kClassVideo
-            ? std::vector<bool>(vars.VideoFormatEnabled.begin(), vars.VideoFormatEnabled.end())
-        : vars.DefaultClass == kClassDevice
-            ? std::vector<bool>(vars.DeviceFormatEnabled.begin(), vars.DeviceFormatEnabled.end())
-            : std::vector<bool>(vars.AudioFormatEnabled.begin(), vars.AudioFormatEnabled.end());
-    int format = vars.DefaultClass == kClassVideo    ? vars.DefaultVideo
-                 : vars.DefaultClass == kClassDevice ? vars.DefaultDevice
-                                                     : vars.DefaultAudio;
-    ASSERT_LT(format, static_cast<int>(flags.size()));
-    EXPECT_TRUE(flags[static_cast<size_t>(format)]);
+    bool offered = false;
+    if (vars.DefaultClass == kClassVideo)
+      offered = vars.DefaultVideo < kVideoFormatCount && vars.VideoFormatEnabled[vars.DefaultVideo];
+    else if (vars.DefaultClass == kClassDevice)
+      offered =
+          vars.DefaultDevice < kDeviceFormatCount && vars.DeviceFormatEnabled[vars.DefaultDevice];
+    else
+      offered = vars.DefaultAudio < kAudioFormatCount && vars.AudioFormatEnabled[vars.DefaultAudio];
+    EXPECT_TRUE(offered);
   }
 }
 
