@@ -15,6 +15,7 @@ is chosen by the request path and its query:
   /stallbody?size=N&after=K&secs=T   sends the headers and K bytes, then nothing for T seconds
   /echo                          the request line, the headers and the body, as text
   /headers                       a small body with Date, Last-Modified, Expires, ETag and more
+  /hostile?kind=K                garbage, badlength, hugelength or hugeheader: a broken answer
 
 A request with an absolute URI is a proxy request: it is served the same way, and when its query
 holds proxyauth=1 it needs "Proxy-Authorization" for pu:pp first (407 otherwise).
@@ -163,6 +164,18 @@ class Handler(BaseHTTPRequestHandler):
         self.wfile.write(pattern(0, int(q.get("after", "1000"))))
         self.wfile.flush()
         time.sleep(float(q.get("secs", "5")))
+        self.close_connection = True
+
+    def route_hostile(self, q, _body, _proxied):
+        answers = {
+            "garbage": b"HELLO THERE\r\n\r\n",
+            "badlength": b"HTTP/1.1 200 OK\r\nContent-Length: abc\r\n\r\nhello",
+            "hugelength": b"HTTP/1.1 200 OK\r\nContent-Length: 99999999999999\r\n\r\nhello",
+            "hugeheader": b"HTTP/1.1 200 OK\r\nX-Big: " + b"x" * 200000 +
+                          b"\r\nContent-Length: 5\r\n\r\nhello",
+        }
+        self.wfile.write(answers[q.get("kind", "garbage")])
+        self.wfile.flush()
         self.close_connection = True
 
     def route_echo(self, _q, body, _proxied):

@@ -106,6 +106,26 @@ TEST(WinHTTPTest, UnreachableHostsAndUnusableURLs) {
   EXPECT_EQ(offline.log.events, (Events{"OnHostUnreachable", "OnAnyError"}));
 }
 
+TEST(WinHTTPTest, HostileAnswersEndCleanly) {
+  for (const char* kind : {"garbage", "badlength", "hugeheader"}) {
+    Fixture f;
+    f.Fetch(Url(std::string("/hostile?kind=") + kind));
+    ASSERT_EQ(f.log.events.size(), 2u) << kind;
+    EXPECT_EQ(f.log.events.back(), "OnAnyError") << kind;
+    EXPECT_NE(f.log.events.front().rfind("OnDone", 0), 0u) << kind;
+  }
+  // An absurd announced length is not allocated up front, and the short body is no success.
+  Fixture huge;
+  huge.Fetch(Url("/hostile?kind=hugelength"));
+  EXPECT_EQ(huge.log.events, (Events{"OnConnLost 99999999999999 5", "OnAnyError"}));
+  EXPECT_EQ(huge.log.body, "hello");
+
+  // TLS towards a server that speaks plain HTTP fails like an unreachable host.
+  Fixture tls;
+  tls.Fetch("https://127.0.0.1:" + std::to_string(TestServer::Shared().Port()) + "/data?size=1");
+  EXPECT_EQ(tls.log.events, (Events{"OnHostUnreachable", "OnAnyError"}));
+}
+
 TEST(WinHTTPTest, AURLWithoutSchemeGetsHttp) {
   Fixture f;
   f.Fetch("127.0.0.1:" + std::to_string(TestServer::Shared().Port()) + "/data?size=10");
