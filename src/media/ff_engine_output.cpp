@@ -1,4 +1,6 @@
 // Opening an output file with the pending options: its format, its streams, metadata and file.
+#include <sys/stat.h>
+
 #include <ctime>
 
 #include "media/ff_engine_state.h"
@@ -67,6 +69,17 @@ void TCustomFFmpeg::Impl::OpenOutputFile(const std::string& name, bool join) {
     throw FFmpegException("max output files " + std::to_string(max_files) + " reached");
   const PendingOptions& o = parser.pending();
 
+  // Writing over a file that is being read would destroy it.
+  struct stat out_stat {};
+  if (stat(name.c_str(), &out_stat) == 0 && S_ISREG(out_stat.st_mode)) {
+    for (size_t i = 0; i < inputs.size(); ++i) {
+      struct stat in_stat {};
+      if (stat(inputs[i].name.c_str(), &in_stat) == 0 && in_stat.st_dev == out_stat.st_dev &&
+          in_stat.st_ino == out_stat.st_ino)
+        throw FFmpegException(name + ": output file is the same as input file #" +
+                              std::to_string(i));
+    }
+  }
   const AVOutputFormat* format = nullptr;
   if (!o.format.empty()) {
     format = FF().av_guess_format(o.format.c_str(), nullptr, nullptr);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "media/ff_log.h"
@@ -146,6 +147,33 @@ TEST_F(EngineConvert, TimeSizeFrameLimitsAndMetadata) {
   const path small = Convert({{"fs", "40000"}, {"b", "2000000"}}, "limited.avi");
   EXPECT_LT(test::fs::file_size(small), 80000u);
   EXPECT_GT(test::fs::file_size(small), 20000u);
+}
+
+TEST_F(EngineConvert, InputTimeOptions) {
+  auto convert = [&](const std::vector<std::pair<std::string, std::string>>& input_options,
+                     const std::string& name) {
+    TCustomFFmpeg engine;
+    Options(engine, input_options);
+    EXPECT_TRUE(engine.OpenInput(clip_)) << engine.LastErrMsg();
+    engine.SetOption("an", "1");
+    EXPECT_EQ(engine.OpenOutput((dir_ / name).string()), 0) << engine.LastErrMsg();
+    EXPECT_TRUE(engine.Start(false));
+    EXPECT_TRUE(engine.Finished()) << engine.FailureMessage();
+    return std::make_pair(engine.TotalDuration(), Probe(dir_ / name));
+  };
+  // ss on the input seeks; the expected duration shrinks with it.
+  auto [total, p] = convert({{"ss", "2"}}, "seek.mkv");
+  EXPECT_NEAR(total, 1000000, 100000);
+  EXPECT_NEAR(Seconds(p["format.duration"]), 1.0, 0.1);
+  // itsscale 0:2 stretches the video stream's time stamps to twice the length.
+  std::tie(total, p) = convert({{"itsscale", "0:2"}}, "slow.mkv");
+  EXPECT_NEAR(Seconds(p["format.duration"]), 6.0, 0.15);
+  EXPECT_EQ(p["stream0.nb_read_frames"], "75");
+  // itsoffset 1 moves the input one second later.
+  std::tie(total, p) = convert({{"itsoffset", "1"}}, "later.mkv");
+  auto r = test::RunProcess({"ffprobe", "-v", "error", "-show_entries", "format=start_time", "-of",
+                             "csv=p=0", (dir_ / "later.mkv").string()});
+  EXPECT_NEAR(std::atof(r.output.c_str()), 1.0, 0.05);
 }
 
 TEST_F(EngineConvert, PendingOptionsBelongToOneOutput) {
@@ -309,6 +337,14 @@ TEST_F(EngineConvert, UnwritableOutputsFail) {
   EXPECT_EQ(engine.OpenOutput((dir_ / "out.avi").string()), -1);
   EXPECT_EQ(engine.LastErrMsg(),
             "Requested output format 'nosuchformat' is not a suitable output format");
+  // The input itself is never written over.
+  const test::fs::path copy = dir_ / "input copy.mp4";
+  test::fs::copy_file(clip_, copy);
+  TCustomFFmpeg same;
+  ASSERT_TRUE(same.OpenInput(copy.string()));
+  EXPECT_EQ(same.OpenOutput(copy.string()), -1);
+  EXPECT_EQ(same.LastErrMsg(), copy.string() + ": output file is the same as input file #0");
+  EXPECT_EQ(test::fs::file_size(copy), test::fs::file_size(clip_));
   // A full disk: the run fails with the system's text and closes everything.
   engine.SetOption("f", "avi");
   ASSERT_EQ(engine.OpenOutput("/dev/full"), 0) << engine.LastErrMsg();
