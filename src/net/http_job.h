@@ -9,6 +9,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -27,6 +28,10 @@ namespace detail {
 
 // The transfer whose job runs on this thread (null elsewhere).
 Transfer* CurrentJobTransfer();
+
+// Header text helpers: ASCII lower case; blanks and line ends trimmed off both sides.
+std::string Lower(std::string_view s);
+std::string_view TrimView(std::string_view s);
 
 // How many times a resumed transfer tries its position before it downloads everything, and how
 // many times one transfer starts again at the connect point before it gives up.
