@@ -37,14 +37,14 @@ QMessageBox::Icon IconFor(MessageKind kind) {
   return QMessageBox::NoIcon;
 }
 
-struct ButtonSpec {
+struct ButtonChoice {
   MessageButton flag;
   QMessageBox::StandardButton standard;
   int result;
 };
 
 // In the order the dialog creates its buttons.
-constexpr ButtonSpec kButtons[] = {
+constexpr ButtonChoice kButtons[] = {
     {kMbYes, QMessageBox::Yes, kMrYes},
     {kMbNo, QMessageBox::No, kMrNo},
     {kMbOK, QMessageBox::Ok, kMrOk},
@@ -64,14 +64,14 @@ int RunMessageBox(const std::string& message, const std::string& title, MessageK
   QMessageBox box(IconFor(kind), ToQt(title), ToQt(message), QMessageBox::NoButton,
                   QApplication::activeWindow());
   std::vector<std::pair<QAbstractButton*, int>> created;
-  for (const ButtonSpec& spec : kButtons) {
-    if (!(buttons & spec.flag)) continue;
+  for (const ButtonChoice& choice : kButtons) {
+    if (!(buttons & choice.flag)) continue;
     QAbstractButton* button;
-    if (spec.flag == kMbAll)  // Qt has no plain "All": a button with that role and caption
+    if (choice.flag == kMbAll)  // Qt has no plain "All": a button with that role and caption
       button = box.addButton(QObject::tr("&All"), QMessageBox::YesRole);
     else
-      button = box.addButton(spec.standard);
-    created.emplace_back(button, spec.result);
+      button = box.addButton(choice.standard);
+    created.emplace_back(button, choice.result);
   }
   if (created.empty()) created.emplace_back(box.addButton(QMessageBox::Ok), kMrOk);
   for (int i = 0; i <= last && i < static_cast<int>(created.size()); ++i) {
