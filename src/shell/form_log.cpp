@@ -2,9 +2,11 @@
 
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScreen>
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <exception>
@@ -79,6 +81,12 @@ TFormLog::TFormLog(QWidget* parent) : QDialog(parent) {
   connect(ButtonDelete, &QPushButton::clicked, this, &TFormLog::ButtonDeleteClick);
   connect(ButtonSave, &QPushButton::clicked, this, &TFormLog::ButtonSaveClick);
   PanelBottom->installEventFilter(this);
+
+  // A sensible first place; the stored position replaces it when the window is shown.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->availableGeometry();
+    move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
+  }
 
   g_instance = this;
   for (const std::string& line : PendingLines()) LogLine(line);

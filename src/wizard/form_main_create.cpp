@@ -84,7 +84,12 @@ void TFormMain::FormCreate() {
   setAcceptDrops(true);
   RestoreWindowPosition("Form", this);
   UpdatePageCaptions();
-  if (!LoadMediaLibraries()) return;
+  if (!LoadMediaLibraries()) {
+    // Without the media libraries the window still comes up, so that the user can read the
+    // reason in the log; the clipboard watch and the page choice are skipped.
+    PostWindowMessage(WM_APP_SHOW);
+    return;
+  }
   StartClipboardWatch();
   ActivatePage(g.DownloadEnabled ? TWizardPage::Mode : TWizardPage::Step1);
   UpdatePageCaptions();
