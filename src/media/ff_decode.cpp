@@ -539,7 +539,9 @@ bool TFFDecoder::OpenCodec(int stream_index) {
     return false;
   }
   codec->context->pkt_timebase = stream->time_base;
-  codec->context->thread_count = 0;  // as many as the machine has
+  // One thread: a probe decodes a few pictures, for which starting frame threads costs more
+  // than it gains, and single pictures come out without the threads' delay.
+  codec->context->thread_count = 1;
   if (FF().avcodec_open2(codec->context.get(), decoder, nullptr) < 0) {
     Fail(llError, Format("Error while opening codec for input file stream #%d", stream_index));
     return false;
