@@ -43,6 +43,10 @@ TFormMain::TFormMain(const std::string& program_dir, QWidget* parent)
   BuildStep5Page();
   BuildStep6Page();
   BuildStep7Page();
+  WireInputList();
+  WireOutputSelection();
+  WireConversionRun();
+  WireDownloads();
   FormCreate();
 }
 

@@ -118,7 +118,14 @@ class TFormMain : public ui::TSkinForm {
   // reason in the log) when they cannot be loaded.
   bool LoadMediaLibraries();
 
-  // ---- Input list (Part of the wizard; the list's own work) ----
+  // ---- Wiring of each subsystem's control events, run once by the constructor after the
+  // controls exist and before FormCreate. Each is defined with its subsystem. ----
+  void WireInputList();
+  void WireOutputSelection();
+  void WireConversionRun();
+  void WireDownloads();
+
+  // ---- Input list (the list's own work) ----
   void AddInputFiles(const std::vector<std::string>& file_names);
   void ClearInputList();
   void FormDropFiles(const std::vector<std::string>& paths);

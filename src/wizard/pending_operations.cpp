@@ -14,10 +14,13 @@
 namespace tallowin {
 
 // ---- Input list ----
+void TFormMain::WireInputList() {}
 void TFormMain::AddInputFiles(const std::vector<std::string>&) {}
 void TFormMain::FormDropFiles(const std::vector<std::string>&) {}
 
 // ---- Output selection and conversion run ----
+void TFormMain::WireOutputSelection() {}
+void TFormMain::WireConversionRun() {}
 void TFormMain::FillPresetLists() {}
 void TFormMain::LoadOutputSelection() {}
 void TFormMain::SaveOutputSelection() {
@@ -31,6 +34,7 @@ void TFormMain::StopEncoder(bool) {}
 void TFormMain::DetachEncoderEvents() {}
 
 // ---- Video links and download queue ----
+void TFormMain::WireDownloads() {}
 void TFormMain::SetupLinkPage() {
   const TGlobalVars& g = GlobalVars();
   EditURLOutput->setText(QString::fromStdString(g.OutputURLDir));
