@@ -179,7 +179,7 @@ void TCustomWinHTTP::CompleteTransfer(const std::shared_ptr<Transfer>& t) {
   // deleted) before the exception travels on to OnAnyError.
   struct Release {
     TCustomWinHTTP* self;
-    const std::shared_ptr<Transfer>& t;
+    std::shared_ptr<Transfer> t;
     bool delete_file = false;
     ~Release() {
       self->ReleaseTransfer(t);

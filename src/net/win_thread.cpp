@@ -145,9 +145,9 @@ void TCustomWinThread::ReapFinished() {
 void TCustomWinThread::KillAndReplace() {
   auto fresh = std::make_unique<TEventWinThread>(this);
   fresh->state_->level.store(thread_->state_->level.load());
-  fresh->OnExecute = thread_->OnExecute;
-  fresh->OnTerminate = thread_->OnTerminate;
-  fresh->OnException = thread_->OnException;
+  fresh->OnExecute = on_execute_;
+  fresh->OnTerminate = on_terminate_;
+  fresh->OnException = on_exception_;
   auto old = std::move(thread_);
   thread_ = std::move(fresh);
   old->state_->terminated.store(true);

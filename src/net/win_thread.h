@@ -125,9 +125,11 @@ class TCustomWinThread {
   TThreadPriority Priority() const { return thread_->Priority(); }
   void SetPriority(TThreadPriority priority) { thread_->SetPriority(priority); }
 
-  void SetOnExecute(TWinThreadExecute handler) { thread_->OnExecute = std::move(handler); }
-  void SetOnTerminate(TWinThreadNotify handler) { thread_->OnTerminate = std::move(handler); }
-  void SetOnException(TWinThreadException handler) { thread_->OnException = std::move(handler); }
+  // The handlers of the next runs: each thread object gets a copy when it replaces the previous
+  // one, so that a run never sees its handlers replaced (or destroyed) while it uses them.
+  void SetOnExecute(TWinThreadExecute handler) { on_execute_ = std::move(handler); }
+  void SetOnTerminate(TWinThreadNotify handler) { on_terminate_ = std::move(handler); }
+  void SetOnException(TWinThreadException handler) { on_exception_ = std::move(handler); }
 
   TEventWinThread& Thread() { return *thread_; }
 
@@ -155,6 +157,9 @@ class TCustomWinThread {
   // Runs `method` on the main thread for the calling run; returns what it threw.
   std::exception_ptr Marshal(const std::function<void()>& method);
 
+  TWinThreadExecute on_execute_;
+  TWinThreadNotify on_terminate_;
+  TWinThreadException on_exception_;
   std::unique_ptr<TEventWinThread> thread_;
   std::vector<std::unique_ptr<TEventWinThread>> abandoned_;
   std::atomic<bool> destroying_{false};
