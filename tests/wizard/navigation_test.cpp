@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "shell/global_vars.h"
+#include "ui/page_control.h"
 #include "ui/picture_button.h"
 #include "ui/picture_label.h"
 #include "ui/report_list.h"
@@ -352,6 +353,45 @@ TEST(WizardNavigation, ConvertTheDownloadedFiles) {
   form.ButtonConvertDownloaded->click();
   EXPECT_EQ(form.ActivePage(), TWizardPage::Step1);
   ExpectButtons(form, "Next", true, true, "Cancel");
+}
+
+}  // namespace
+}  // namespace tallowin::test
+
+namespace tallowin::test {
+namespace {
+
+// The caption table as the window shows it, for every page in all four editions.
+TEST(WizardNavigation, CaptionTableInEveryEdition) {
+  for (bool download : {true, false}) {
+    for (bool merge : {true, false}) {
+      WizardEnv env(Edition(download, merge));
+      TFormMain& form = env.Create();
+      const struct {
+        TWizardPage page;
+        const char* next;
+        bool next_enabled;
+        bool back_enabled;
+        const char* exit;
+      } rows[] = {
+          {TWizardPage::Mode, "Next", true, false, "Exit"},
+          {TWizardPage::Step1, "Next", true, download, download ? "Cancel" : "Exit"},
+          {TWizardPage::Step2, merge ? "Join Now" : "Convert", true, true, "Cancel"},
+          {TWizardPage::Step3, "Next", false, false, "Cancel"},
+          {TWizardPage::Step4, "Finish", true, false, "Exit"},
+          {TWizardPage::Step5, "Download", true, true, "Cancel"},
+          {TWizardPage::Step6, "Next", false, false, "Cancel"},
+          {TWizardPage::Step7, "Finish", true, false, "Exit"},
+      };
+      for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "download " << download << " merge " << merge << " page "
+                                        << static_cast<int>(row.page));
+        // Through the page control's own change event, as any later page move does.
+        form.PageControlMain->SetActivePage(form.PageSheet(row.page));
+        ExpectButtons(form, row.next, row.next_enabled, row.back_enabled, row.exit);
+      }
+    }
+  }
 }
 
 }  // namespace
