@@ -1,11 +1,15 @@
 #include "media/ff_load.h"
 
 #include <dlfcn.h>
+#include <elf.h>
+#include <link.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <map>
 
 #include "media/ff_log.h"
 
@@ -105,6 +109,49 @@ void Clear(TLibraryId id) {
 #undef TALLOWIN_FF_CLEAR
 }
 
+bool IsFFmpegName(const char* name) {
+  const char* base = std::strrchr(name, '/');
+  base = base ? base + 1 : name;
+  for (const char* prefix : {"libav", "libsw", "libpostproc"})
+    if (std::strncmp(base, prefix, std::strlen(prefix)) == 0) return true;
+  return false;
+}
+
+// The shared objects mapped in the process, each with whether it links to an FFmpeg library.
+std::map<std::string, bool> MappedObjects() {
+  std::map<std::string, bool> objects;
+  ::dl_iterate_phdr(
+      [](struct dl_phdr_info* info, size_t, void* data) {
+        if (!info->dlpi_name || !*info->dlpi_name) return 0;
+        bool needs_ffmpeg = false;
+        for (int i = 0; i < info->dlpi_phnum; ++i) {
+          if (info->dlpi_phdr[i].p_type != PT_DYNAMIC) continue;
+          const auto* dyn =
+              reinterpret_cast<const ElfW(Dyn)*>(info->dlpi_addr + info->dlpi_phdr[i].p_vaddr);
+          const char* strtab = nullptr;
+          for (const ElfW(Dyn)* d = dyn; d->d_tag != DT_NULL; ++d)
+            if (d->d_tag == DT_STRTAB) strtab = reinterpret_cast<const char*>(d->d_un.d_ptr);
+          for (const ElfW(Dyn)* d = dyn; strtab && d->d_tag != DT_NULL; ++d)
+            if (d->d_tag == DT_NEEDED && IsFFmpegName(strtab + d->d_un.d_val)) needs_ffmpeg = true;
+        }
+        (*static_cast<std::map<std::string, bool>*>(data))[info->dlpi_name] = needs_ffmpeg;
+        return 0;
+      },
+      &objects);
+  return objects;
+}
+
+// Keeps the companions that opening an FFmpeg library brought in (codec, TLS, colour
+// libraries) for the life of the process. Their initialisers allocate once per mapping;
+// unmapping them with the FFmpeg libraries would lose that memory at every unload and reload.
+// Objects that link to FFmpeg themselves are left alone, so unloading FFmpeg unmaps it.
+void PinCompanions(const std::map<std::string, bool>& before) {
+  for (const auto& [name, needs_ffmpeg] : MappedObjects()) {
+    if (before.count(name) || needs_ffmpeg || IsFFmpegName(name.c_str())) continue;
+    ::dlopen(name.c_str(), RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+  }
+}
+
 int InterruptThunk(void*) {
   return InterruptRegistry().Check(CurrentThreadId()) ? 1 : 0;
 }
@@ -129,7 +176,17 @@ std::string ExecutableLibraryFolder() {
 }
 
 TFFLoader::~TFFLoader() {
-  Unload(kAllLibraries);
+  // Process end: the table is cleared and the libraries stop calling the log router, but the
+  // modules stay mapped. Unmapping them while the process exits would run their finalisers
+  // after those of libraries they share state with, and would leave memory that other libraries
+  // of the process still own referenced only from unmapped pages.
+  std::lock_guard lock(mutex_);
+  if (status_[libAVUtil].resolved && g_api.av_log_set_callback && g_api.av_log_default_callback)
+    g_api.av_log_set_callback(g_api.av_log_default_callback);
+  for (int id = 0; id < kLibraryCount; ++id) {
+    Clear(TLibraryId(id));
+    status_[id].resolved = false;
+  }
 }
 
 std::string TFFLoader::DefaultFileName(TLibraryId id) {
@@ -239,7 +296,9 @@ bool TFFLoader::LoadOneLocked(TLibraryId id) {
 
 bool TFFLoader::OpenFileLocked(TLibraryId id, const std::string& folder_file, void** out) {
   ::dlerror();
+  const std::map<std::string, bool> before = MappedObjects();
   void* handle = ::dlopen(folder_file.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle) PinCompanions(before);
   if (!handle) {
     last_error_ = LoadLibraryError(folder_file, DlError());
     return false;

@@ -54,7 +54,7 @@ constexpr TLibrarySet kAllLibraries = 0xFF;
 class TFFLoader {
  public:
   TFFLoader() = default;
-  // Unloads everything (process end).
+  // Process end: clears the table; the modules stay mapped until the process is gone.
   ~TFFLoader();
   TFFLoader(const TFFLoader&) = delete;
   TFFLoader& operator=(const TFFLoader&) = delete;

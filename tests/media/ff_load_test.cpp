@@ -21,9 +21,14 @@ class LoaderTest : public ::testing::Test {
     FFLoader().Unload(kAllLibraries);
     LoadSystemLibraries();
   }
+  // Nothing of FFmpeg is loaded: no row, no entry point, no mapping in the process.
   static bool NoneLoaded() {
     for (int id = 0; id < kLibraryCount; ++id)
       if (FFLoader().LibraryLoaded(TLibraryId(id))) return false;
+    std::string maps = ReadFile("/proc/self/maps");
+    for (const char* name : {"/libavcodec.so", "/libavformat.so", "/libavutil.so", "/libswscale.so",
+                             "/libswresample.so", "/libavfilter.so"})
+      if (maps.find(name) != std::string::npos) return false;
     return !FF().avcodec_open2 && !FF().av_malloc && !FF().avformat_open_input && !FF().sws_scale &&
            !FF().swr_alloc;
   }
