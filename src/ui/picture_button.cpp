@@ -1,8 +1,10 @@
 #include "ui/picture_button.h"
 
 #include <QEnterEvent>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegularExpression>
 #include <QStyle>
 
 #include "ui/theme.h"
@@ -121,6 +123,11 @@ void TPictureButton::PaintCaption(QPainter& painter, const QRect& area, const QC
                                   bool bold) {
   QFont f = font();
   f.setBold(bold);
+  // A caption wider than the button gets a smaller font (down to 7 points).
+  const QString shown = QString(text()).remove(QRegularExpression("&(?!&)"));
+  while (f.pointSizeF() > 7 && QFontMetrics(f).horizontalAdvance(shown) > area.width() - 6) {
+    f.setPointSizeF(f.pointSizeF() - 0.5);
+  }
   painter.setFont(f);
   painter.setPen(color);
   // "&" marks the accelerator letter; "&&" is drawn as one ampersand.
