@@ -102,8 +102,12 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, int timeout_s) {
   return result;
 }
 
-fs::path BinDir() { return TALLOWIN_BIN_DIR; }
-fs::path SourceDir() { return TALLOWIN_SOURCE_DIR; }
+fs::path BinDir() {
+  return TALLOWIN_BIN_DIR;
+}
+fs::path SourceDir() {
+  return TALLOWIN_SOURCE_DIR;
+}
 fs::path TestDataDir() {
   fs::path dir = TALLOWIN_TEST_DATA_DIR;
   fs::create_directories(dir);
@@ -134,9 +138,12 @@ fs::path GeneratedMedia(const std::string& name, const std::vector<std::string>&
 fs::path StandardClip() {
   return GeneratedMedia(
       "clip_640x360_3s.mp4",
-      {"-f", "lavfi", "-i", "testsrc2=size=640x360:rate=25:duration=3", "-f", "lavfi", "-i",
-       "sine=frequency=440:sample_rate=44100:duration=3", "-ac", "2", "-c:v", "libx264", "-preset",
-       "veryfast", "-pix_fmt", "yuv420p", "-c:a", "aac", "-b:a", "128k", "-shortest"});
+      {"-f",       "lavfi",    "-i",       "testsrc2=size=640x360:rate=25:duration=3",
+       "-f",       "lavfi",    "-i",       "sine=frequency=440:sample_rate=44100:duration=3",
+       "-ac",      "2",        "-c:v",     "libx264",
+       "-preset",  "veryfast", "-pix_fmt", "yuv420p",
+       "-c:a",     "aac",      "-b:a",     "128k",
+       "-shortest"});
 }
 
 }  // namespace tallowin::test

@@ -39,9 +39,9 @@ struct ProcessResult {
 ProcessResult RunProcess(const std::vector<std::string>& argv, int timeout_s = 120);
 
 // Paths of the build.
-fs::path BinDir();            // build/bin: the program, tallowin-cli and their run-time files
-fs::path SourceDir();         // the repository
-fs::path TestDataDir();       // build/tests/data: generated fixtures, kept between runs
+fs::path BinDir();       // build/bin: the program, tallowin-cli and their run-time files
+fs::path SourceDir();    // the repository
+fs::path TestDataDir();  // build/tests/data: generated fixtures, kept between runs
 
 // Generates (once per build tree) a media file with the ffmpeg command-line tool and returns its
 // path under TestDataDir(). `args` are the ffmpeg arguments between "-y" and the output name.
