@@ -178,6 +178,12 @@ void TCustomFFmpeg::Impl::EncodeFrame(OutputStream& ost, AVFrame* frame) {
       return;
     }
     ++ost.frames_encoded;
+    if (ost.kind == kVideo && owner.OnVideoOutputFrame) {
+      const int64_t pts_us = frame->pts == AV_NOPTS_VALUE
+                                 ? AV_NOPTS_VALUE
+                                 : FF().av_rescale_q(frame->pts, enc->time_base, AV_TIME_BASE_Q);
+      owner.OnVideoOutputFrame(owner, frame, static_cast<int>(ost.frames_encoded), pts_us);
+    }
   }
   int r = FF().avcodec_send_frame(enc, frame);
   if (r < 0 && r != AVERROR_EOF)

@@ -17,6 +17,7 @@
 #include "media/encoder_options.h"
 
 struct AVFormatContext;
+struct AVFrame;
 
 namespace tallowin::media {
 
@@ -89,6 +90,10 @@ class TCustomFFmpeg {
   std::function<void(TCustomFFmpeg&, const TProgressInfo&)> OnProgress;
   // The terminate relay: called once at the end of the task, in the task's thread.
   std::function<void(TCustomFFmpeg&)> OnTerminate;
+  // Each video picture just before it is encoded, in the task's thread: the picture, its 1-based
+  // output frame number and its time stamp in µs (AV_NOPTS_VALUE when it has none). For the
+  // preview and the output hooks; the picture must not be kept or changed.
+  std::function<void(TCustomFFmpeg&, const AVFrame*, int, int64_t)> OnVideoOutputFrame;
 
   struct Impl;
 
