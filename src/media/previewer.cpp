@@ -1,0 +1,177 @@
+#include "media/previewer.h"
+
+#include <cstdio>
+
+#include "common/dispatcher.h"
+#include "media/encoder_options.h"
+#include "media/ff_load.h"
+#include "media/ff_log.h"
+
+namespace tallowin::media {
+namespace {
+
+std::mutex& FactoryMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+TPreviewWindowFactory& Factory() {
+  static TPreviewWindowFactory factory;
+  return factory;
+}
+
+}  // namespace
+
+std::mutex& PreviewLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+std::string PreviewCaption(int64_t pts_us) {
+  if (pts_us == kNoPtsValue || pts_us < 0) return "N/A";
+  const int64_t ms = pts_us / 1000;
+  char text[48];
+  std::snprintf(text, sizeof text, "%.2lld:%.2d:%.2d.%.3d", static_cast<long long>(ms / 3600000),
+                static_cast<int>(ms / 60000 % 60), static_cast<int>(ms / 1000 % 60),
+                static_cast<int>(ms % 1000));
+  return text;
+}
+
+void SetPreviewWindowFactory(TPreviewWindowFactory factory) {
+  std::lock_guard lock(FactoryMutex());
+  Factory() = std::move(factory);
+}
+
+// --- TFormatConverter ----------------------------------------------------------------------------
+
+TFormatConverter::TFormatConverter() = default;
+
+TFormatConverter::~TFormatConverter() {
+  if (context_ && FF().sws_freeContext) FF().sws_freeContext(context_);
+}
+
+bool TFormatConverter::Convert(const AVFrame* frame, TBitmap& bitmap, std::string& error) {
+  if (!frame || frame->width <= 0 || frame->height <= 0 || frame->format < 0) {
+    error = "Cannot initialize the toRGB conversion context";
+    return false;
+  }
+  context_ = FF().sws_getCachedContext(
+      context_, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
+      frame->width, frame->height, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr);
+  if (!context_) {
+    error = "Cannot initialize the toRGB conversion context";
+    return false;
+  }
+  if (bitmap.Width != frame->width || bitmap.Height != frame->height || bitmap.BitsPerPixel != 24)
+    bitmap.Resize(frame->width, frame->height);
+  // Bottom-up rows: start at the last row and walk backwards.
+  uint8_t* dst[4] = {bitmap.TopRow(0), nullptr, nullptr, nullptr};
+  int dst_stride[4] = {-bitmap.Stride, 0, 0, 0};
+  FF().sws_scale(context_, frame->data, frame->linesize, 0, frame->height, dst, dst_stride);
+  return true;
+}
+
+// --- TPreviewer
+// ------------------------------------------------------------------------------------
+
+TPreviewer::~TPreviewer() {
+  ReleaseWindow();
+}
+
+int TPreviewer::Flags() const {
+  std::lock_guard lock(PreviewLock());
+  return flags_;
+}
+
+void TPreviewer::SetFlags(int flags) {
+  {
+    std::lock_guard lock(PreviewLock());
+    flags_ = flags;
+  }
+  if (!(flags & pfWindow)) ReleaseWindow();
+}
+
+void TPreviewer::ReleaseWindow() {
+  std::shared_ptr<IPreviewWindow> window;
+  {
+    std::lock_guard lock(window_mutex_);
+    window.swap(window_);
+  }
+  if (!window) return;
+  Dispatcher& dispatcher = MainDispatcher();
+  if (dispatcher.IsMainThread()) return;  // destroyed here, on leaving
+  // The window belongs to the main thread; it goes away there, without making us wait.
+  dispatcher.Post([window]() mutable { window.reset(); });
+}
+
+bool TPreviewer::HasWindow() const {
+  std::lock_guard lock(window_mutex_);
+  return window_ != nullptr;
+}
+
+bool TPreviewer::ShowOnMainThread(int64_t pts_us) {
+  {
+    std::lock_guard lock(PreviewLock());
+    if (!(flags_ & pfWindow)) return true;  // switched off meanwhile: nothing to show
+  }
+  std::lock_guard lock(window_mutex_);
+  if (!window_) {
+    TPreviewWindowFactory factory;
+    {
+      std::lock_guard factory_lock(FactoryMutex());
+      factory = Factory();
+    }
+    if (!factory) return false;
+    window_ = factory();
+    if (!window_) return false;
+  }
+  if (window_->ClosedByUser()) return false;
+  window_->ShowPicture(bitmap_, PreviewCaption(pts_us));
+  return true;
+}
+
+void TPreviewer::Offer(int64_t now_us, int frame_number, int64_t pts_us, const Converter& convert,
+                       const BitmapRelay& relay, const void* log_sender) {
+  int flags;
+  {
+    std::lock_guard lock(PreviewLock());
+    flags = flags_;
+  }
+  const bool due = last_us_ == INT64_MIN || now_us - last_us_ > kPreviewIntervalUs;
+  int clear = 0;
+  if ((flags & pfBitmap) && relay) {
+    if (due) {
+      last_us_ = now_us;
+      std::string error;
+      if (convert(bitmap_, error)) {
+        relay(bitmap_, frame_number, pts_us);
+      } else {
+        FFLog(log_sender, llError, error);
+        clear = pfBitmap;
+      }
+    }
+  } else if (flags & pfWindow) {
+    if (due) {
+      last_us_ = now_us;
+      std::string error;
+      if (convert(bitmap_, error)) {
+        bool shown = false;
+        // No lock is held here: the main thread may be inside SetPreview right now.
+        MainDispatcher().Send([&] { shown = ShowOnMainThread(pts_us); });
+        if (!shown) clear = pfWindow;
+      } else {
+        FFLog(log_sender, llError, error);
+        clear = pfWindow;
+      }
+    }
+  }
+  if (!clear) return;
+  {
+    // Only the bits this picture cleared: a SetPreview that came meanwhile stays in force.
+    std::lock_guard lock(PreviewLock());
+    flags_ &= ~clear;
+  }
+  if (clear & pfWindow) ReleaseWindow();
+}
+
+}  // namespace tallowin::media
