@@ -167,29 +167,13 @@ void TFormMain::BuildStep7Page() {
   QLabel* summary = MakeLabel(card, "LabelURLSummaryTitle", "Summary", "caption");
   summary->setGeometry(20, 50, 200, 18);
 
-  const struct {
-    QLabel** figure;
-    const char* name;
-    const char* title_name;
-    const char* title;
-    int left;
-  } figures[] = {
-      {&LabelURLTotalFiles, "LabelURLTotalFiles", "LabelURLTotalFilesTitle", "Total files:", 20},
-      {&LabelURLSucedded, "LabelURLSucedded", "LabelURLSuceddedTitle", "Successed:", 195},
-      {&LabelURLFailed, "LabelURLFailed", "LabelURLFailedTitle", "Failed:", 370},
-  };
-  for (const auto& f : figures) {
-    QFrame* tile = new QFrame(card);
-    tile->setObjectName("FigureTile");
-    tile->setStyleSheet(
-        "#FigureTile { background: #F8FAFC; border: 1px solid #E2E8F0;"
-        " border-radius: 8px; }");
-    tile->setGeometry(f.left, 74, 165, 76);
-    QLabel* title = MakeLabel(tile, f.title_name, f.title, "caption");
-    title->setGeometry(14, 10, 140, 18);
-    *f.figure = MakeLabel(tile, f.name, "0", "bigfigure");
-    (*f.figure)->setGeometry(14, 32, 140, 32);
-  }
+  wizard::MakeFigureTiles(
+      card, 74,
+      {
+          {&LabelURLTotalFiles, "LabelURLTotalFiles", "LabelURLTotalFilesTitle", "Total files:"},
+          {&LabelURLSucedded, "LabelURLSucedded", "LabelURLSuceddedTitle", "Successed:"},
+          {&LabelURLFailed, "LabelURLFailed", "LabelURLFailedTitle", "Failed:"},
+      });
   LabelURLOpenFolder = new ui::TLinkLabel("Open folder", card);
   LabelURLOpenFolder->setObjectName("LabelURLOpenFolder");
   LabelURLOpenFolder->setGeometry(20, 166, 200, 20);

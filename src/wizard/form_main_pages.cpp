@@ -257,31 +257,15 @@ void TFormMain::BuildStep4Page() {
   LabelFinishTitle1->setGeometry(20, 16, 515, 26);
   LabelFinishTitle1->setStyleSheet("font-size: 16px; font-weight: bold; color: #15803D;");
 
-  const struct {
-    QLabel** figure;
-    const char* name;
-    const char* title_name;
-    const char* title;
-    int left;
-  } figures[] = {
-      {&LabelFinishTotalFiles, "LabelFinishTotalFiles", "LabelFinishTotalFilesTitle",
-       "Total files:", 20},
-      {&LabelFinishSuccessed, "LabelFinishSuccessed", "LabelFinishSuccessedTitle",
-       "Successed:", 195},
-      {&LabelFinishFailed, "LabelFinishFailed", "LabelFinishFailedTitle", "Failed:", 370},
-  };
-  for (const auto& f : figures) {
-    QFrame* tile = new QFrame(card);
-    tile->setObjectName("FigureTile");
-    tile->setStyleSheet(
-        "#FigureTile { background: #F8FAFC; border: 1px solid #E2E8F0;"
-        " border-radius: 8px; }");
-    tile->setGeometry(f.left, 56, 165, 76);
-    QLabel* title = MakeLabel(tile, f.title_name, f.title, "caption");
-    title->setGeometry(14, 10, 140, 18);
-    *f.figure = MakeLabel(tile, f.name, "0", "bigfigure");
-    (*f.figure)->setGeometry(14, 32, 140, 32);
-  }
+  wizard::MakeFigureTiles(
+      card, 56,
+      {
+          {&LabelFinishTotalFiles, "LabelFinishTotalFiles", "LabelFinishTotalFilesTitle",
+           "Total files:"},
+          {&LabelFinishSuccessed, "LabelFinishSuccessed", "LabelFinishSuccessedTitle",
+           "Successed:"},
+          {&LabelFinishFailed, "LabelFinishFailed", "LabelFinishFailedTitle", "Failed:"},
+      });
   LabelOpenFolder = new ui::TLinkLabel("Open folder", card);
   LabelOpenFolder->setObjectName("LabelOpenFolder");
   LabelOpenFolder->setGeometry(20, 142, 200, 20);

@@ -46,4 +46,21 @@ QAction* MakeScopedAction(QWidget* scope, const char* name, const QString& capti
   return action;
 }
 
+void MakeFigureTiles(QFrame* card, int top, const FigureTile (&tiles)[3]) {
+  int left = 20;
+  for (const auto& f : tiles) {
+    QFrame* tile = new QFrame(card);
+    tile->setObjectName("FigureTile");
+    tile->setStyleSheet(
+        "#FigureTile { background: #F8FAFC; border: 1px solid #E2E8F0;"
+        " border-radius: 8px; }");
+    tile->setGeometry(left, top, 165, 76);
+    QLabel* title = MakeLabel(tile, f.title_name, f.title, "caption");
+    title->setGeometry(14, 10, 140, 18);
+    *f.figure = MakeLabel(tile, f.name, "0", "bigfigure");
+    (*f.figure)->setGeometry(14, 32, 140, 32);
+    left += 175;
+  }
+}
+
 }  // namespace tallowin::wizard

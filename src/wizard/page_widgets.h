@@ -22,6 +22,15 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text);
 QGroupBox* MakeGroup(QWidget* parent, const char* name, const QString& title, const QRect& place);
 // A white rounded panel.
 QFrame* MakeCard(QWidget* parent, const QRect& place);
+// The three figure tiles of a summary page (total, succeeded, failed), side by side at `top`;
+// `figures` receives the three labels that show the numbers.
+struct FigureTile {
+  QLabel** figure;
+  const char* name;
+  const char* title_name;
+  const char* title;
+};
+void MakeFigureTiles(QFrame* card, int top, const FigureTile (&tiles)[3]);
 // An action whose shortcut works only while the focus is inside `scope`.
 QAction* MakeScopedAction(QWidget* scope, const char* name, const QString& caption);
 
