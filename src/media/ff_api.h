@@ -109,6 +109,7 @@ extern "C" {
   X(avcodec, avcodec_find_decoder_by_name) \
   X(avcodec, avcodec_find_encoder) \
   X(avcodec, avcodec_find_encoder_by_name) \
+  X(avcodec, avcodec_find_best_pix_fmt_of_list) \
   X(avcodec, av_codec_iterate) \
   X(avcodec, av_codec_is_encoder) \
   X(avcodec, av_codec_is_decoder) \

@@ -7,6 +7,7 @@
 #include "media/ff_load.h"
 #include "media/ffmpeg_errors.h"
 #include "media/ffmpeg_exception.h"
+#include "media/ffmpeg_legacy_formats.h"
 
 namespace tallowin::media {
 namespace {
@@ -178,7 +179,15 @@ void TCustomFFmpeg::Impl::AddOutputStream(OutputFile& file, int file_index, Stre
     }
     ost.codec = NamedEncoder(name, kind, experimental_ok);
   } else {
-    ost.codec = FF().avcodec_find_encoder(DefaultCodec(oc->oformat, kind));
+    const AVCodecID default_id = DefaultCodec(oc->oformat, kind);
+    ost.codec = FF().avcodec_find_encoder(default_id);
+    if (!ost.codec && default_id != AV_CODEC_ID_NONE) {
+      ost.codec = FirstAcceptedEncoder(oc->oformat, kind);
+      if (ost.codec)
+        Log(llInfo, std::string("Encoder for ") + FF().avcodec_get_name(default_id) +
+                        " is not available, using '" + ost.codec->name + "' for the " +
+                        kKindWords[kind] + " of format '" + oc->oformat->name + "'");
+    }
   }
   ost.st = FF().avformat_new_stream(oc, nullptr);
   if (!ost.st)

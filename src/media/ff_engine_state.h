@@ -142,6 +142,8 @@ struct TCustomFFmpeg::Impl {
   void PrepareStreams();
   void OpenDecoder(int file, int stream);
   void OpenEncoder(OutputStream& ost, const FilterSource& source);
+  // The closest sample rate, sample format and pixel format that the encoder supports.
+  void ChooseSupportedFormats(OutputStream& ost);
   std::string FilterChain(const OutputStream& ost, const FilterSource& source) const;
   void WriteHeaders();
   void ProcessPacket(int file, AVPacket* pkt);

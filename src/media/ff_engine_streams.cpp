@@ -5,6 +5,7 @@
 #include "media/ff_engine_state.h"
 #include "media/ffmpeg_errors.h"
 #include "media/ffmpeg_exception.h"
+#include "media/ffmpeg_legacy_formats.h"
 
 namespace tallowin::media {
 namespace {
@@ -241,6 +242,31 @@ void TCustomFFmpeg::Impl::OpenEncoder(OutputStream& ost, const FilterSource& sou
   ost.enc = std::move(enc);
 }
 
+void TCustomFFmpeg::Impl::ChooseSupportedFormats(OutputStream& ost) {
+  PendingOptions& o = outputs[ost.file].settings;
+  const char* codec = ost.codec->name;
+  if (ost.kind == kVideo) {
+    const std::string pix_fmt = ClosestPixelFormat(ost.codec, o.pix_fmt);
+    if (pix_fmt != o.pix_fmt)
+      Log(llWarning, Printf("Incompatible pixel format '%s' for codec '%s', auto-selecting format "
+                            "'%s'",
+                            o.pix_fmt.c_str(), codec, pix_fmt.c_str()));
+    o.pix_fmt = pix_fmt;
+    return;
+  }
+  const int rate = ClosestSampleRate(ost.codec, o.sample_rate);
+  if (rate != o.sample_rate)
+    Log(llWarning, Printf("Incompatible sample rate %d for codec '%s', auto-selecting rate %d",
+                          o.sample_rate, codec, rate));
+  o.sample_rate = rate;
+  const std::string sample_fmt = ClosestSampleFormat(ost.codec, o.sample_fmt);
+  if (sample_fmt != o.sample_fmt)
+    Log(llWarning, Printf("Incompatible sample format '%s' for codec '%s', auto-selecting format "
+                          "'%s'",
+                          o.sample_fmt.c_str(), codec, sample_fmt.c_str()));
+  o.sample_fmt = sample_fmt;
+}
+
 void TCustomFFmpeg::Impl::PrepareStreams() {
   for (auto& ost : ostreams) {
     InputFile& ifile = inputs[ost.source_file];
@@ -317,6 +343,7 @@ void TCustomFFmpeg::Impl::PrepareStreams() {
       probe.format = dec->sample_fmt;
       source = FilterSource::FromFrame(AVMEDIA_TYPE_AUDIO, &probe, source.time_base, {0, 1});
     }
+    ChooseSupportedFormats(ost);
     const std::string sws = file.options.ScalerFlags();
     ost.filter.Configure(source, FilterChain(ost, source), sws, &owner);
     OpenEncoder(ost, source);

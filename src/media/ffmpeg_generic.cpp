@@ -112,7 +112,13 @@ AVDictionary* GenericOptionStore::CodecOptions(StreamKind kind, const AVCodec* c
     } else if (codec && codec->priv_class) {
       take = FindIn(codec->priv_class, entry.name, false) != nullptr;
     }
-    if (take) FF().av_dict_set(&dict, entry.name.c_str(), entry.value.c_str(), 0);
+    if (!take) continue;
+    // x264-params collects key=value pairs from several options.
+    const AVDictionaryEntry* prior = entry.name == "x264-params"
+                                         ? FF().av_dict_get(dict, entry.name.c_str(), nullptr, 0)
+                                         : nullptr;
+    const std::string value = prior ? std::string(prior->value) + ":" + entry.value : entry.value;
+    FF().av_dict_set(&dict, entry.name.c_str(), value.c_str(), 0);
   }
   return dict;
 }

@@ -1,10 +1,13 @@
 #include "media/ffmpeg_options.h"
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <unordered_map>
 
 #include "media/ff_api.h"
 #include "media/ffmpeg_exception.h"
+#include "media/ffmpeg_presets.h"
 #include "media/ffmpeg_values.h"
 
 namespace tallowin::media {
@@ -143,10 +146,10 @@ const std::unordered_map<std::string, OptionParser::Handler>& OptionParser::Tabl
       {"vbsf", &OptionParser::BitstreamFilter},
       {"sbsf", &OptionParser::BitstreamFilter},
       // Presets.
-      {"apre", &OptionParser::NotYetAvailable},
-      {"vpre", &OptionParser::NotYetAvailable},
-      {"spre", &OptionParser::NotYetAvailable},
-      {"fpre", &OptionParser::NotYetAvailable},
+      {"apre", &OptionParser::Preset},
+      {"vpre", &OptionParser::Preset},
+      {"spre", &OptionParser::Preset},
+      {"fpre", &OptionParser::Preset},
   };
   return table;
 }
@@ -162,6 +165,10 @@ OptionParser::Handler OptionParser::Find(const std::string& name) {
 void OptionParser::Set(const std::string& name, const std::string& value) {
   if (Handler handler = Find(name)) {
     (this->*handler)(name, value);
+    return;
+  }
+  if (auto current = legacy_.Translate(name, value)) {
+    for (const auto& [n, v] : *current) generic_.Set(n, v, strict_);
     return;
   }
   generic_.Set(name, value, strict_);
@@ -422,7 +429,14 @@ void OptionParser::QScale(const std::string&, const std::string& value) {
 }
 
 void OptionParser::Codec(const std::string& name, const std::string& value) {
-  pending_.codec[KindOfPrefix(name[0])] = value;
+  std::string codec = value;
+  const std::string replacement = LegacyVocabulary::ReplacementEncoder(value);
+  if (!replacement.empty() && !FF().avcodec_find_encoder_by_name(value.c_str())) {
+    if (replaced_encoders_.insert(value).second)
+      Log(llInfo, "Encoder '" + value + "' is not available, using '" + replacement + "' instead");
+    codec = replacement;
+  }
+  pending_.codec[KindOfPrefix(name[0])] = codec;
 }
 
 void OptionParser::Tag(const std::string& name, const std::string& value) {
@@ -459,6 +473,55 @@ void OptionParser::NewStream(const std::string& name, const std::string& value) 
   if (!hooks_.output_count || hooks_.output_count() == 0)
     throw FFmpegException("At least one output file must be specified");
   NotYetAvailable(name, value);
+}
+
+namespace {
+
+// A preset file named by fpre; at most 1 MiB is read.
+bool ReadPresetFile(const std::string& path, std::string& text) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  constexpr std::streamsize kMaxPresetBytes = 1 << 20;
+  std::string data(static_cast<size_t>(kMaxPresetBytes), '\0');
+  file.read(data.data(), kMaxPresetBytes);
+  data.resize(static_cast<size_t>(file.gcount()));
+  text = std::move(data);
+  return true;
+}
+
+}  // namespace
+
+void OptionParser::Preset(const std::string& name, const std::string& value) {
+  std::string text;
+  if (const std::string* builtin = FindBuiltinPreset(value)) {
+    text = *builtin;
+  } else if (name == "fpre") {
+    if (!ReadPresetFile(value, text)) throw FFmpegException("Preset \"" + value + "\" not found");
+  } else {
+    // A preset named after the chosen codec: vpre "default" with libx264 is "libx264-default".
+    const std::string& codec = pending_.codec[KindOfPrefix(name[0])];
+    const std::string* own =
+        codec.empty() || codec == "copy" ? nullptr : FindBuiltinPreset(codec + "-" + value);
+    if (!own) throw FFmpegException("Preset \"" + value + "\" not found");
+    text = *own;
+  }
+  for (const PresetLine& line : ParsePresetText(value, text)) {
+    if (line.name == "acodec" || line.name == "vcodec" || line.name == "scodec") {
+      Codec(line.name, line.value);
+      continue;
+    }
+    try {
+      if (auto current = legacy_.Translate(line.name, line.value)) {
+        for (const auto& [n, v] : *current) generic_.Set(n, v, true);
+      } else {
+        generic_.Set(line.name, line.value, true);
+      }
+    } catch (const FFmpegException& e) {
+      throw FFmpegException(std::string(e.what()) + "\r\n" + value +
+                            ": Invalid option or argument: \"" + line.text + "\", parsed as \"" +
+                            line.name + "\" = \"" + line.value + "\"");
+    }
+  }
 }
 
 void OptionParser::NotYetAvailable(const std::string& name, const std::string&) {

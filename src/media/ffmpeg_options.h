@@ -4,11 +4,13 @@
 #pragma once
 
 #include <functional>
+#include <set>
 #include <string>
 #include <unordered_map>
 
 #include "media/ff_log.h"
 #include "media/ffmpeg_generic.h"
+#include "media/ffmpeg_legacy.h"
 #include "media/ffmpeg_pending.h"
 
 namespace tallowin::media {
@@ -80,12 +82,15 @@ class OptionParser {
   void RemovedPad(const std::string& name, const std::string& value);
   void BitstreamFilter(const std::string& name, const std::string& value);
   void NewStream(const std::string& name, const std::string& value);
+  void Preset(const std::string& name, const std::string& value);
   void NotYetAvailable(const std::string& name, const std::string& value);
 
   Hooks hooks_;
   PendingOptions pending_;
   GlobalOptions global_;
   GenericOptionStore generic_;
+  LegacyVocabulary legacy_;
+  std::set<std::string> replaced_encoders_;  // old encoder names already reported
   bool strict_ = true;
 };
 
