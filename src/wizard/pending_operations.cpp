@@ -1,8 +1,8 @@
 // Operations of the subsystems that the wizard's transitions call but that are built with their
-// own subsystems: the input list, the output selection and conversion run, the video links and
-// the download queue. Until a subsystem exists its operations here do no work, so a transition
-// only changes the page. When a subsystem is built, its operations move out of this file into
-// the subsystem's own files (src/wizard for the input list, src/convert, src/download).
+// own subsystems: the input list, the conversion run, the video links and the download queue.
+// Until a subsystem exists its operations here do no work, so a transition only changes the page.
+// When a subsystem is built, its operations move out of this file into the subsystem's own files
+// (src/wizard for the input list, src/convert, src/download).
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,15 +18,8 @@ void TFormMain::WireInputList() {}
 void TFormMain::AddInputFiles(const std::vector<std::string>&) {}
 void TFormMain::FormDropFiles(const std::vector<std::string>&) {}
 
-// ---- Output selection and conversion run ----
-void TFormMain::WireOutputSelection() {}
+// ---- Conversion run ----
 void TFormMain::WireConversionRun() {}
-void TFormMain::FillPresetLists() {}
-void TFormMain::LoadOutputSelection() {}
-void TFormMain::SaveOutputSelection() {
-  // The output folder is the one part of the selection the wizard itself checks.
-  GlobalVars().OutputFileDir = WithTrailingBackslash(EditOutputDir->text().toStdString());
-}
 void TFormMain::StartConversionRun() {}
 void TFormMain::FinishConversionRun() {}
 void TFormMain::ShowConversionSummary() {}
