@@ -68,6 +68,7 @@ void TCustomFFmpeg::Impl::OpenOutputFile(const std::string& name, bool join) {
         "Joining inputs into one output is not available in this version of the engine");
   if (static_cast<int>(outputs.size()) >= max_files)
     throw FFmpegException("max output files " + std::to_string(max_files) + " reached");
+  parser.FinishTarget();
   const PendingOptions& o = parser.pending();
 
   // Writing over a file that is being read would destroy it.

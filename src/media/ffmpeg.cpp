@@ -62,7 +62,15 @@ TCustomFFmpeg::Impl::Impl(TCustomFFmpeg& owner, int max_files)
       max_files(max_files),
       parser(OptionParser::Hooks{
           [&owner](TLogLevel level, const std::string& text) { FFLog(&owner, level, text); },
-          [this] { return static_cast<int>(outputs.size()); }}) {}
+          [this] { return static_cast<int>(outputs.size()); },
+          [this] {
+            std::vector<AVRational> rates;
+            for (const auto& in : inputs)
+              for (const auto& is : in.streams)
+                if (is.st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
+                  rates.push_back(FF().av_guess_frame_rate(in.ctx.get(), is.st, nullptr));
+            return rates;
+          }}) {}
 
 void TCustomFFmpeg::Impl::SetError(const std::string& text) {
   std::lock_guard lock(text_mutex);

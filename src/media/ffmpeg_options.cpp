@@ -8,6 +8,7 @@
 #include "media/ff_api.h"
 #include "media/ffmpeg_exception.h"
 #include "media/ffmpeg_presets.h"
+#include "media/ffmpeg_target.h"
 #include "media/ffmpeg_values.h"
 
 namespace tallowin::media {
@@ -58,7 +59,7 @@ const std::unordered_map<std::string, OptionParser::Handler>& OptionParser::Tabl
       {"loop_input", &OptionParser::GlobalBool},
       {"loop_output", &OptionParser::GlobalInt},
       {"v", &OptionParser::GlobalInt},
-      {"target", &OptionParser::NotYetAvailable},
+      {"target", &OptionParser::Target},
       {"threads", &OptionParser::Threads},
       {"vsync", &OptionParser::GlobalInt},
       {"async", &OptionParser::GlobalInt},
@@ -521,6 +522,50 @@ void OptionParser::Preset(const std::string& name, const std::string& value) {
                             ": Invalid option or argument: \"" + line.text + "\", parsed as \"" +
                             line.name + "\" = \"" + line.value + "\"");
     }
+  }
+}
+
+void OptionParser::Target(const std::string&, const std::string& value) {
+  auto [norm, type] = SplitTarget(value);
+  if (norm == TargetNorm::kUnknown) {
+    // A rate set for the output decides first, then the first input video with a known norm.
+    if (pending_.frame_rate.num != 0) {
+      norm = NormOfFrameRate(pending_.frame_rate);
+    } else if (hooks_.input_frame_rates) {
+      for (const AVRational rate : hooks_.input_frame_rates()) {
+        if (rate.den != 0) norm = NormOfFrameRate(rate);
+        if (norm != TargetNorm::kUnknown) break;
+      }
+    }
+    if (norm != TargetNorm::kUnknown && global_.verbosity > 0)
+      Log(llVerbose,
+          std::string("Assuming ") + (norm == TargetNorm::kPal ? "PAL" : "NTSC") + " for target.");
+    if (norm == TargetNorm::kUnknown) norm = target_fallback_;
+  }
+  const TargetSettings t = TargetFor(type, norm);
+  pending_.format = t.format;
+  if (!t.video_codec.empty()) Codec("vcodec", t.video_codec);
+  if (!t.audio_codec.empty()) Codec("acodec", t.audio_codec);
+  pending_.width = t.width;
+  pending_.height = t.height;
+  pending_.frame_rate = t.frame_rate;
+  if (!t.pix_fmt.empty()) pending_.pix_fmt = t.pix_fmt;
+  for (const auto& [n, v] : t.options) Set(n, v);
+  pending_.sample_rate = t.sample_rate;
+  if (t.channels) pending_.channels = t.channels;
+  if (t.mux_preload >= 0) pending_.mux_preload = t.mux_preload;
+  pending_.target = type;
+}
+
+void OptionParser::FinishTarget() {
+  const std::string& type = pending_.target;
+  if (type.empty()) return;
+  // Disc players want stereo.
+  if ((type == "svcd" || type == "dvd") && pending_.channels == 1) pending_.channels = 2;
+  const TargetSettings t = TargetFor(type, TargetNorm::kPal);
+  if (t.assumed_aspect > 0 && pending_.aspect <= 0) {
+    Log(llInfo, "Assuming " + t.aspect_text + " for aspect ratio");
+    pending_.aspect = t.assumed_aspect;
   }
 }
 

@@ -7,11 +7,13 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "media/ff_log.h"
 #include "media/ffmpeg_generic.h"
 #include "media/ffmpeg_legacy.h"
 #include "media/ffmpeg_pending.h"
+#include "media/ffmpeg_target.h"
 
 namespace tallowin::media {
 
@@ -21,12 +23,20 @@ class OptionParser {
   struct Hooks {
     std::function<void(TLogLevel, const std::string&)> log;
     std::function<int()> output_count;  // output files opened so far
+    // The frame rates of the inputs' video streams, in input order.
+    std::function<std::vector<AVRational>()> input_frame_rates;
   };
 
   explicit OptionParser(Hooks hooks);
 
   // Applies one option; raises FFmpegException with the option's text on a bad name or value.
   void Set(const std::string& name, const std::string& value);
+
+  // The target's rules that hold for the options as a whole (mono becomes stereo, the assumed
+  // aspect ratio); called just before an output file is opened.
+  void FinishTarget();
+  // The norm a target without prefix gets when neither the options nor the inputs tell.
+  void set_target_fallback(TargetNorm norm) { target_fallback_ = norm; }
 
   // Forgets the per-file options (after a file has been opened).
   void ResetPending() { pending_ = PendingOptions(); }
@@ -83,6 +93,7 @@ class OptionParser {
   void BitstreamFilter(const std::string& name, const std::string& value);
   void NewStream(const std::string& name, const std::string& value);
   void Preset(const std::string& name, const std::string& value);
+  void Target(const std::string& name, const std::string& value);
   void NotYetAvailable(const std::string& name, const std::string& value);
 
   Hooks hooks_;
@@ -92,6 +103,7 @@ class OptionParser {
   LegacyVocabulary legacy_;
   std::set<std::string> replaced_encoders_;  // old encoder names already reported
   bool strict_ = true;
+  TargetNorm target_fallback_ = TargetNorm::kNtsc;
 };
 
 }  // namespace tallowin::media
