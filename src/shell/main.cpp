@@ -17,6 +17,7 @@
 #include "shell/product_config.h"
 #include "shell/util_funcs.h"
 #include "ui/page_control.h"
+#include "ui/preview_window.h"
 #include "wizard/form_main.h"
 
 namespace {
@@ -47,6 +48,8 @@ int main(int argc, char** argv) {
   app.setQuitOnLastWindowClosed(false);
   tallowin::Dispatcher dispatcher;
   tallowin::InstallQtDispatcher(dispatcher);
+  // Conversion tasks show their preview pictures in the program's window.
+  tallowin::ui::RegisterPreviewWindow();
 
   const std::string dir = tallowin::ExecutableDir();
   try {

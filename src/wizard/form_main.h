@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "media/ff_encode.h"
 #include "ui/skin_form.h"
 #include "wizard/page_captions.h"
 
@@ -102,6 +103,9 @@ class TFormMain : public ui::TSkinForm {
   void ActionAboutExecute();
 
   // ---- State owned by the window ----
+  // The encoder: loads the media libraries at start-up, probes files with its decoder and runs
+  // the conversion tasks.
+  media::TFFEncoder FFEncoder;
   bool NoTextOnClipboard() const { return no_text_on_clipboard_; }
   bool IsClipboardWatched() const;
   const std::string& ProgramDir() const { return program_dir_; }

@@ -97,10 +97,9 @@ void TFormMain::FormCreate() {
 }
 
 bool TFormMain::LoadMediaLibraries() {
-  // The encoder loads the FFmpeg libraries from ProgramDir() + "lib" here; on failure its error
-  // text goes to the log and the start-up stops. Until the encoder exists there is nothing to
-  // load.
-  return true;
+  if (FFEncoder.LibrariesLoaded() || FFEncoder.LoadLibraries(program_dir_ + "lib/")) return true;
+  LogLine(FFEncoder.LastErrMsg());
+  return false;
 }
 
 void TFormMain::ApplyProductConfiguration() {
