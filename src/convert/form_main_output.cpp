@@ -133,6 +133,13 @@ void TFormMain::WireOutputSelection() {
     }
   }
   connect(ButtonSelectDir, &QPushButton::clicked, this, &TFormMain::ButtonSelectDirClick);
+  // Long descriptions do not fit the closed list: its tip shows the selected one whole.
+  for (int c = 0; c < 3; ++c) {
+    for (ui::TImageComboBox* list : preset_lists_[c]) {
+      connect(list, &QComboBox::currentIndexChanged, list,
+              [list] { list->setToolTip(list->currentText()); });
+    }
+  }
 }
 
 void TFormMain::FillPresetLists() {

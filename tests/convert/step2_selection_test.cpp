@@ -98,6 +98,9 @@ TEST(Step2Selection, EachClassAndFormatShowsWhatItRemembers) {
   EXPECT_EQ(form.ImageComboBoxMP3Presets->ItemIndex(), 3);
   EXPECT_EQ(form.ImageComboBoxMPEGPresets->ItemIndex(), 2);
   EXPECT_EQ(form.ImageComboBoxPSPPresets->ItemIndex(), 0);
+  // The tip of a list holds its selected description whole.
+  EXPECT_EQ(form.ImageComboBoxMPEGPresets->toolTip(), form.ImageComboBoxMPEGPresets->itemText(2));
+  EXPECT_EQ(form.ImageComboBoxPSPPresets->toolTip(), form.ImageComboBoxPSPPresets->itemText(0));
 
   // Another MP3 preset, then the video class and AVI: the clicks are stored at once, and each
   // class page keeps its own format and each list its own item.
