@@ -1,6 +1,7 @@
 #include "media/ff_encode.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "common/dispatcher.h"
 #include "media/ff_encode_options.h"
@@ -17,6 +18,15 @@ bool IsMainThreadSafe() {
     return false;
   }
 }
+
+// Set while this thread runs an event handler for a task, or runs a task itself: waiting there
+// for a task to end would wait for ourselves.
+thread_local int g_inside_task = 0;
+
+struct InsideTask {
+  InsideTask() { ++g_inside_task; }
+  ~InsideTask() { --g_inside_task; }
+};
 
 void NotifyMainThread() {
   try {
@@ -278,7 +288,12 @@ bool TCustomEncoder::StartNext() {
   if (!task) return false;
   task->SetReportInterval(int64_t{progress_interval_} * 1000);
   // A task that cannot start ends at once through the terminate relay.
-  task->Start(threaded_, ThreadPriority);
+  if (threaded_) {
+    task->Start(true, ThreadPriority);
+  } else {
+    InsideTask inside;
+    task->Start(false, ThreadPriority);
+  }
   return true;
 }
 
@@ -314,6 +329,15 @@ void TCustomEncoder::StartTask(int threads) {
   }
   while (StartNext()) {
   }
+  // Tasks that a Stop kept from starting end here, in list order, so that their events keep the
+  // order of the tasks.
+  std::vector<TFFmpeg*> left;
+  {
+    std::lock_guard lock(tasks_mutex_);
+    for (auto& task : tasks_)
+      if (!task->Terminated()) left.push_back(task.get());
+  }
+  for (TFFmpeg* task : left) task->Stop(true);
   // The final event comes from here, not from inside the last task's run: its handler may clear
   // the tasks.
   TerminateEvent handler;
@@ -336,7 +360,15 @@ void TCustomEncoder::Stop(bool wait) {
     std::lock_guard lock(tasks_mutex_);
     for (auto& task : tasks_) tasks.push_back(task.get());
   }
-  for (TFFmpeg* task : tasks) task->Stop(wait);
+  // From inside a task's run or one of its hand-overs the task cannot be waited for: it is
+  // waiting for us. It is asked to stop and ends once we return.
+  if (g_inside_task > 0) wait = false;
+  // A run in the caller's thread ends the tasks it did not start itself, after the running one.
+  const bool synchronous = !threaded_;
+  for (TFFmpeg* task : tasks) {
+    if (synchronous && !task->Running()) continue;
+    task->Stop(wait);
+  }
 }
 
 void TCustomEncoder::SetPreview(bool value) {
@@ -391,10 +423,14 @@ void TCustomEncoder::ProgressRelay(TFFmpeg& task, const TProgressInfo& info) {
     record = progress_;
   }
   // The handler gets its own copy: no lock is held while the worker waits for the main thread.
-  if (TriggerEventInMainThread)
-    MainDispatcher().Send([&] { handler(*this, &record); });
-  else
+  if (TriggerEventInMainThread) {
+    MainDispatcher().Send([&] {
+      InsideTask inside;
+      handler(*this, &record);
+    });
+  } else {
     handler(*this, &record);
+  }
 }
 
 void TCustomEncoder::PreviewBitmapRelay(TFFmpeg& task, const TBitmap& bitmap, int frame,
@@ -411,10 +447,14 @@ void TCustomEncoder::PreviewBitmapRelay(TFFmpeg& task, const TBitmap& bitmap, in
     preview_info_ = TPreviewInfo{IndexOf(&task), &bitmap, frame, pts};
     record = preview_info_;
   }
-  if (TriggerEventInMainThread)
-    MainDispatcher().Send([&] { handler(*this, record); });
-  else
+  if (TriggerEventInMainThread) {
+    MainDispatcher().Send([&] {
+      InsideTask inside;
+      handler(*this, record);
+    });
+  } else {
     handler(*this, record);
+  }
 }
 
 void TCustomEncoder::Deliver(std::function<void()> call) {

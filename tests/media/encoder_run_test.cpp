@@ -162,6 +162,21 @@ TEST_F(EncoderRun, StopBeforeAndDuringARun) {
   EXPECT_EQ(encoder.TaskCount(), 0);
 }
 
+TEST_F(EncoderRun, StopFromAProgressHandlerOfASynchronousRun) {
+  Watch(false);
+  AddConversion(SlowClip(), "sync0.avi");
+  AddConversion(SlowClip(), "sync1.avi");
+  int reports = 0;
+  encoder.SetOnProgress([&](TCustomEncoder& e, PProgressInfo) {
+    if (++reports == 1) e.Stop(true);  // must not wait for the run it is called from
+  });
+  encoder.StartTask(0);
+  ASSERT_EQ(Order(), (std::vector<int>{0, 1, -1}));
+  EXPECT_FALSE(seen[0].finished);
+  EXPECT_FALSE(seen[1].finished);
+  EXPECT_EQ(seen[1].message, "");
+}
+
 TEST_F(EncoderRun, TwoTasksAtOnceEachSeesOnlyItsOwnStop) {
   Watch(false);
   AddConversion(SlowClip(), "first.avi");
