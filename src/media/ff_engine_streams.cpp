@@ -137,9 +137,8 @@ std::string TCustomFFmpeg::Impl::FilterChain(const OutputStream& ost,
         parts.push_back("scale=" + std::to_string(o.width) + ":" + std::to_string(o.height));
       std::string formats = o.pix_fmt;
       if (formats.empty())
-        formats = JoinList<AVPixelFormat>(
-            ost.codec->pix_fmts, AV_PIX_FMT_NONE,
-            [](AVPixelFormat f) { return std::string(FF().av_get_pix_fmt_name(f)); });
+        for (const AVPixelFormat f : UsablePixelFormats(ost.codec))
+          formats += (formats.empty() ? "" : "|") + std::string(FF().av_get_pix_fmt_name(f));
       if (!formats.empty()) parts.push_back("format=" + formats);
     }
   } else {

@@ -29,14 +29,28 @@ std::string ClosestSampleFormat(const AVCodec* codec, const std::string& name) {
   return FF().av_get_sample_fmt_name(chosen);
 }
 
+std::vector<AVPixelFormat> UsablePixelFormats(const AVCodec* codec) {
+  std::vector<AVPixelFormat> formats;
+  if (!codec || !codec->pix_fmts) return formats;
+  for (const AVPixelFormat* f = codec->pix_fmts; *f != AV_PIX_FMT_NONE; ++f) {
+    const std::string name = FF().av_get_pix_fmt_name(*f);
+    if (codec->id == AV_CODEC_ID_MJPEG && name.rfind("yuvj", 0) != 0) continue;
+    formats.push_back(*f);
+  }
+  if (formats.empty()) formats.assign(codec->pix_fmts, codec->pix_fmts + 1);
+  return formats;
+}
+
 std::string ClosestPixelFormat(const AVCodec* codec, const std::string& name) {
   if (!codec || !codec->pix_fmts || name.empty()) return name;
   const AVPixelFormat wanted = FF().av_get_pix_fmt(name.c_str());
   for (const AVPixelFormat* f = codec->pix_fmts; *f != AV_PIX_FMT_NONE; ++f)
     if (*f == wanted) return name;
+  std::vector<AVPixelFormat> usable = UsablePixelFormats(codec);
+  usable.push_back(AV_PIX_FMT_NONE);
   const AVPixelFormat best =
-      FF().avcodec_find_best_pix_fmt_of_list(codec->pix_fmts, wanted, 0, nullptr);
-  return FF().av_get_pix_fmt_name(best != AV_PIX_FMT_NONE ? best : codec->pix_fmts[0]);
+      FF().avcodec_find_best_pix_fmt_of_list(usable.data(), wanted, 0, nullptr);
+  return FF().av_get_pix_fmt_name(best != AV_PIX_FMT_NONE ? best : usable[0]);
 }
 
 const AVCodec* FirstAcceptedEncoder(const AVOutputFormat* format, StreamKind kind) {

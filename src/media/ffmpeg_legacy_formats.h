@@ -4,6 +4,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+extern "C" {
+#include <libavutil/pixfmt.h>
+}
 
 #include "media/ffmpeg_pending.h"
 
@@ -18,6 +23,10 @@ int ClosestSampleRate(const AVCodec* codec, int rate);
 std::string ClosestSampleFormat(const AVCodec* codec, const std::string& name);
 // `name` when the encoder takes it, else the supported format that loses the least.
 std::string ClosestPixelFormat(const AVCodec* codec, const std::string& name);
+
+// The pixel formats the encoder takes without a lowered compliance level: MJPEG's limited-range
+// formats need "-strict unofficial", so only its full-range ones count.
+std::vector<AVPixelFormat> UsablePixelFormats(const AVCodec* codec);
 
 // The first available encoder of `kind` that `format` accepts, or null.
 const AVCodec* FirstAcceptedEncoder(const AVOutputFormat* format, StreamKind kind);

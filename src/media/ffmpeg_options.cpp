@@ -381,6 +381,7 @@ void OptionParser::Threads(const std::string&, const std::string& value) {
 
 void OptionParser::Bitrate(const std::string& name, const std::string& value) {
   const StreamKind kind = name == "ab" ? kAudio : kVideo;
+  if (kind == kAudio) audio_bitrate_given_ = true;
   generic_.SetForKind(kind, "b", value, strict_);
   if (GenericOptionStore::CodecIntValue("b", value) < 1000)
     Log(llWarning,
@@ -550,7 +551,11 @@ void OptionParser::Target(const std::string&, const std::string& value) {
   pending_.height = t.height;
   pending_.frame_rate = t.frame_rate;
   if (!t.pix_fmt.empty()) pending_.pix_fmt = t.pix_fmt;
-  for (const auto& [n, v] : t.options) Set(n, v);
+  // The audio bit rate suits the target's own audio codec only: it is applied when the output
+  // opens, unless the codec was changed or a bit rate was given after the target.
+  for (const auto& [n, v] : t.options)
+    if (n != "ab") Set(n, v);
+  audio_bitrate_given_ = false;
   pending_.sample_rate = t.sample_rate;
   if (t.channels) pending_.channels = t.channels;
   if (t.mux_preload >= 0) pending_.mux_preload = t.mux_preload;
@@ -563,6 +568,9 @@ void OptionParser::FinishTarget() {
   // Disc players want stereo.
   if ((type == "svcd" || type == "dvd") && pending_.channels == 1) pending_.channels = 2;
   const TargetSettings t = TargetFor(type, TargetNorm::kPal);
+  if (!audio_bitrate_given_ && pending_.codec[kAudio] == t.audio_codec)
+    for (const auto& [n, v] : t.options)
+      if (n == "ab") Bitrate(n, v);
   if (t.assumed_aspect > 0 && pending_.aspect <= 0) {
     Log(llInfo, "Assuming " + t.aspect_text + " for aspect ratio");
     pending_.aspect = t.assumed_aspect;

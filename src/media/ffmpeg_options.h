@@ -39,7 +39,10 @@ class OptionParser {
   void set_target_fallback(TargetNorm norm) { target_fallback_ = norm; }
 
   // Forgets the per-file options (after a file has been opened).
-  void ResetPending() { pending_ = PendingOptions(); }
+  void ResetPending() {
+    pending_ = PendingOptions();
+    audio_bitrate_given_ = false;
+  }
 
   PendingOptions& pending() { return pending_; }
   GlobalOptions& global() { return global_; }
@@ -104,6 +107,7 @@ class OptionParser {
   std::set<std::string> replaced_encoders_;  // old encoder names already reported
   bool strict_ = true;
   TargetNorm target_fallback_ = TargetNorm::kNtsc;
+  bool audio_bitrate_given_ = false;  // ab given for the next file
 };
 
 }  // namespace tallowin::media
