@@ -296,6 +296,9 @@ bool TCustomFFmpeg::StrictOptions() const {
 void TCustomFFmpeg::SetStrictOptions(bool strict) {
   impl_->parser.set_strict(strict);
 }
+void TCustomFFmpeg::SetTargetFallbackPal(bool pal) {
+  impl_->parser.set_target_fallback(pal ? TargetNorm::kPal : TargetNorm::kNtsc);
+}
 int64_t TCustomFFmpeg::TotalDuration() const {
   return impl_->total_duration;
 }

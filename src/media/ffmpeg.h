@@ -82,6 +82,9 @@ class TCustomFFmpeg {
   // Unknown or rejected generic options fail the call (default on).
   bool StrictOptions() const;
   void SetStrictOptions(bool strict);
+  // The norm of a target without prefix when neither the output's rate nor an input's tells
+  // (the option target alone: NTSC).
+  void SetTargetFallbackPal(bool pal);
   // µs expected for progress; -1 unknown.
   int64_t TotalDuration() const;
 

@@ -149,5 +149,23 @@ TEST_F(EngineTarget, DvPixelFormatsByNorm) {
             "dvvideo,720,576,16:9,yuv422p,25/1 dv pcm_s16le,48000,2 ");
 }
 
+TEST_F(EngineTarget, FallbackNormWhenNothingTells) {
+  const path odd = test::GeneratedMedia(
+      "rate30_320x240.mp4",
+      {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=30:duration=0.5", "-c:v", "libx264"});
+  for (const bool pal : {false, true}) {
+    TCustomFFmpeg engine;
+    engine.SetTargetFallbackPal(pal);
+    ASSERT_TRUE(engine.OpenInput(odd.string()));
+    engine.SetOption("target", "vcd");
+    const path out = dir_ / (pal ? "pal.mpg" : "ntsc.mpg");
+    ASSERT_EQ(engine.OpenOutput(out.string()), 0) << engine.LastErrMsg();
+    ASSERT_TRUE(engine.Start(false));
+    EXPECT_TRUE(engine.Finished()) << engine.FailureMessage();
+    EXPECT_EQ(Probe(out), pal ? "mpeg1video,352,288,1958:1467,yuv420p,25/1 mpeg "
+                              : "mpeg1video,352,240,880:657,yuv420p,30000/1001 mpeg ");
+  }
+}
+
 }  // namespace
 }  // namespace tallowin::media
