@@ -171,6 +171,14 @@ int TCustomEncoder::AddTask(const std::string& file_name, TInputOptions* options
   task->SetStrictOptions(true);
   task->SetVerbosity(1);
   task->Preview().SetFlags((preview_ ? pfWindow : 0) | (preview_bitmap_ ? pfBitmap : 0));
+  task->OnBeforeFindStreamInfo = [this](TCustomFFmpeg& engine, AVFormatContext* context) {
+    BeforeFindStreamInfoEvent handler;
+    {
+      std::lock_guard lock(events_mutex_);
+      handler = on_before_find_stream_info_;
+    }
+    if (handler) handler(engine, context);
+  };
   if (!OpenInput(*task, file_name, options)) return -1;
   TFFmpeg* raw = task.get();
   task->OnProgress = [this, raw](TCustomFFmpeg&, const TProgressInfo& info) {
@@ -401,8 +409,13 @@ void TCustomEncoder::SetOnPreviewBitmap(PreviewBitmapEvent handler) {
   std::lock_guard lock(events_mutex_);
   on_preview_bitmap_ = std::move(handler);
 }
+void TCustomEncoder::SetOnBeforeFindStreamInfo(BeforeFindStreamInfoEvent handler) {
+  std::lock_guard lock(events_mutex_);
+  on_before_find_stream_info_ = std::move(handler);
+}
 void TCustomEncoder::DetachEvents() {
   std::lock_guard lock(events_mutex_);
+  on_before_find_stream_info_ = nullptr;
   on_progress_ = nullptr;
   on_terminate_ = nullptr;
   on_preview_bitmap_ = nullptr;

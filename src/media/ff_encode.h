@@ -125,6 +125,9 @@ class TCustomEncoder {
   void SetOnProgress(ProgressEvent handler);
   void SetOnTerminate(TerminateEvent handler);
   void SetOnPreviewBitmap(PreviewBitmapEvent handler);
+  // Raised with the task's engine and each just-opened input before its streams are probed.
+  using BeforeFindStreamInfoEvent = std::function<void(TCustomFFmpeg&, AVFormatContext*)>;
+  void SetOnBeforeFindStreamInfo(BeforeFindStreamInfoEvent handler);
   // Unassigns every event.
   void DetachEvents();
 
@@ -170,6 +173,7 @@ class TCustomEncoder {
   ProgressEvent on_progress_;
   TerminateEvent on_terminate_;
   PreviewBitmapEvent on_preview_bitmap_;
+  BeforeFindStreamInfoEvent on_before_find_stream_info_;
   TProgressInfo progress_;
   TPreviewInfo preview_info_;
   TTerminateInfo terminate_info_;

@@ -158,6 +158,11 @@ TEST_F(EncoderTasks, LimitsIntervalAndRecordNames) {
   EXPECT_EQ(encoder.ProgressInterval(), 250);
 
   const std::string clip = test::StandardClip().string();
+  int probed = 0;
+  encoder.SetOnBeforeFindStreamInfo([&](TCustomFFmpeg&, AVFormatContext* context) {
+    EXPECT_NE(context, nullptr);
+    ++probed;
+  });
   TInputOptions in;
   const int task = encoder.AddTask(clip, &in);
   ASSERT_EQ(task, 0) << encoder.LastErrMsg();
@@ -167,6 +172,10 @@ TEST_F(EncoderTasks, LimitsIntervalAndRecordNames) {
   EXPECT_FALSE(encoder.AddInputFile(task, clip));
   EXPECT_EQ(encoder.LastErrMsg(), "max input files 20 reached");
   EXPECT_EQ(encoder.Task(task)->InputCount(), 20);
+  EXPECT_EQ(probed, 20);
+  // The decoder of a slot reads the opened input.
+  ASSERT_NE(encoder.Task(task)->InputDecoder(3), nullptr);
+  EXPECT_EQ(encoder.Task(task)->InputDecoder(3)->VideoStreamCount(), 1);
 
   for (int i = 0; i < TCustomEncoder::kMaxFiles; ++i)
     ASSERT_TRUE(encoder.SetOutputFile(task, dir.dir() + "out" + std::to_string(i) + ".wav"))
