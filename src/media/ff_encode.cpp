@@ -226,6 +226,7 @@ bool TCustomEncoder::SetOutputFile(int task_index, const std::string& file_name,
   TOutputOptionPlan plan;
   try {
     plan = BuildOutputOptions(copy);
+    if (!plan.Target.empty()) task->SetTargetFallbackPal(plan.TargetFallbackNorm == "pal");
     for (const TEngineOption& option : plan.Before) task->SetOption(option.Name, option.Value);
   } catch (const std::exception& e) {
     SetError(e.what());

@@ -202,6 +202,26 @@ TEST_F(EncoderRun, TwoTasksAtOnceEachSeesOnlyItsOwnStop) {
   }
 }
 
+TEST_F(EncoderRun, TargetWithTheEncodersFallbackNorm) {
+  // 15 fps tells no norm: the record's NormDefault decides.
+  for (int norm_default : {1, 2}) {
+    const int task = encoder.AddTask(test::VideoOnlyClip().string());
+    ASSERT_GE(task, 0) << encoder.LastErrMsg();
+    TOutputOptions out;
+    out.TargetType = 1;
+    out.NormDefault = norm_default;
+    out.VideoBitrate = 5000;  // never reaches the engine with a target
+    ASSERT_TRUE(encoder.SetOutputFile(
+        task, dir.dir() + "vcd" + std::to_string(norm_default) + ".mpg", &out))
+        << encoder.LastErrMsg();
+  }
+  encoder.StartTask(0);
+  auto pal = test::FFProbe(dir / "vcd1.mpg");
+  auto ntsc = test::FFProbe(dir / "vcd2.mpg");
+  EXPECT_EQ(pal["stream0.width"] + "x" + pal["stream0.height"], "352x288");
+  EXPECT_EQ(ntsc["stream0.width"] + "x" + ntsc["stream0.height"], "352x240");
+}
+
 // --- Preview -------------------------------------------------------------------------------------
 
 class FakeWindow : public IPreviewWindow {
