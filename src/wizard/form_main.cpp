@@ -295,6 +295,7 @@ void TFormMain::FormCloseQuery() {
 }
 
 void TFormMain::FormClose() {
+  if (!settings_loaded_) return;
   try {
     SaveUserSettings();
     SaveWindowPosition("Form", this);

@@ -401,6 +401,9 @@ class TFormMain : public ui::TSkinForm {
   std::string program_dir_;
   std::string create_error_;
   bool closing_done_ = false;
+  // Set once the user's settings were read: only then does closing write them back, so a start-up
+  // that failed earlier never replaces the user's settings with defaults.
+  bool settings_loaded_ = false;
   bool no_text_on_clipboard_ = true;
   int help_menu_offset_ = 0;
   QMetaObject::Connection clipboard_watch_;

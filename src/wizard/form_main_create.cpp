@@ -73,6 +73,7 @@ void TFormMain::FormCreate() {
   std::string settings_error;
   const bool settings_existed = LoadUserSettings(&settings_error);
   if (!settings_error.empty()) LogLine(settings_error);
+  settings_loaded_ = true;
   if (!settings_existed) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
       const QRect area = screen->geometry();

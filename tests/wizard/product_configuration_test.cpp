@@ -164,8 +164,13 @@ void ExpectStoppedStartUp(WizardEnv& env, TFormMain& form, const std::string& ne
   EXPECT_FALSE(form.IsClipboardWatched());
   QCoreApplication::processEvents();
   EXPECT_FALSE(form.isVisible());
-  // Nothing was written for the user.
+  // Nothing was written for the user, not even when the window closes: the settings were never
+  // read, so there is nothing of the user's to save (and no folder to save it in).
+  const bool stray_before = fs::exists("~system2.dat");
+  form.close();
   EXPECT_FALSE(fs::exists(env.ConfigHome() + "Tallowin Video Converter/~system2.dat"));
+  EXPECT_EQ(fs::exists("~system2.dat"), stray_before);
+  EXPECT_EQ(env.fake.messages.size(), 1u);
 }
 
 TEST(ProductConfiguration, MissingPictureStopsTheStartUp) {
