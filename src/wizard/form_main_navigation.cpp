@@ -39,11 +39,13 @@ constexpr char kCancelConversion[] = "Do you really want to cancel the conversio
 constexpr char kCancelDownloading[] = "Do you really want to cancel the downloading?";
 
 // True when `folder` is an existing folder or could be created with its missing parents. An
-// empty or blank folder text is refused: it names no folder.
+// empty or blank folder text is refused: it names no folder. So is a relative one ("~/Videos",
+// "out"): it would be created below whatever the program's working folder happens to be.
 bool ForceFolder(const std::string& typed, const std::string& folder) {
   if (typed.find_first_not_of(" \t") == std::string::npos) return false;
   std::error_code error;
   const std::filesystem::path path(folder);
+  if (!path.is_absolute()) return false;
   if (std::filesystem::is_directory(path, error)) return true;
   std::filesystem::create_directories(path, error);
   return !error && std::filesystem::is_directory(path, error);

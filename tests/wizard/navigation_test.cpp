@@ -154,6 +154,12 @@ TEST(WizardNavigation, FolderThatCannotBeCreatedKeepsStep2) {
   form.ActionNextExecute();
   EXPECT_EQ(form.ActivePage(), TWizardPage::Step2);
   EXPECT_EQ(env.fake.Texts(MessageKind::Information).size(), 2u);
+  // A relative folder is refused too, and nothing is created in the working folder.
+  form.EditOutputDir->setText("tallowin-relative-out");
+  form.ActionNextExecute();
+  EXPECT_EQ(form.ActivePage(), TWizardPage::Step2);
+  EXPECT_EQ(env.fake.Texts(MessageKind::Information).size(), 3u);
+  EXPECT_FALSE(fs::exists("tallowin-relative-out"));
 }
 
 TEST(WizardNavigation, MergeEditionJoinsOnStep2) {
