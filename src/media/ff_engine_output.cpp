@@ -194,6 +194,8 @@ void TCustomFFmpeg::Impl::AddOutputStream(OutputFile& file, int file_index, Stre
   if (!ost.st)
     throw FFmpegException(std::string("new_") + kKindWords[kind] +
                           "_stream fail: Could not alloc stream");
+  if (const auto id = o.stream_ids.find(ost.st->index); id != o.stream_ids.end())
+    ost.st->id = id->second;
   ost.st->codecpar->codec_type = MediaType(kind);
   ost.st->codecpar->codec_id = ost.codec  ? ost.codec->id
                                : ost.copy ? AV_CODEC_ID_NONE

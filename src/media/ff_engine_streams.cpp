@@ -1,4 +1,5 @@
 // Setting up the run: stream mapping, decoders, filter graphs, encoders and headers.
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -212,6 +213,14 @@ void TCustomFFmpeg::Impl::OpenEncoder(OutputStream& ost, const FilterSource& sou
     enc->framerate = ost.frame_rate;
     enc->time_base = av_inv_q(ost.frame_rate);
     if (o.intra_only) enc->gop_size = 0;
+    // The codec context frees the matrices it was given.
+    for (auto [matrix, field] : {std::pair(&o.intra_matrix, &enc->intra_matrix),
+                                 std::pair(&o.inter_matrix, &enc->inter_matrix)}) {
+      if (matrix->size() != 64) continue;
+      *field = static_cast<uint16_t*>(FF().av_malloc(64 * sizeof(uint16_t)));
+      if (!*field) throw FFmpegException(open_error);
+      std::copy(matrix->begin(), matrix->end(), *field);
+    }
     if (o.qscale > 0) {
       enc->flags |= AV_CODEC_FLAG_QSCALE;
       enc->global_quality = static_cast<int>(FF_QP2LAMBDA * o.qscale);

@@ -97,8 +97,8 @@ const std::unordered_map<std::string, OptionParser::Handler>& OptionParser::Tabl
       {"vhook", &OptionParser::VideoHook},
       {"vfilters", &OptionParser::PendingText},
       {"vf", &OptionParser::PendingText},
-      {"intra_matrix", &OptionParser::NotYetAvailable},
-      {"inter_matrix", &OptionParser::NotYetAvailable},
+      {"intra_matrix", &OptionParser::Matrix},
+      {"inter_matrix", &OptionParser::Matrix},
       {"top", &OptionParser::PendingInt},
       {"dc", &OptionParser::PendingInt},
       {"vtag", &OptionParser::Tag},
@@ -106,7 +106,7 @@ const std::unordered_map<std::string, OptionParser::Handler>& OptionParser::Tabl
       {"vlang", &OptionParser::PendingText},
       {"qphist", &OptionParser::GlobalBool},
       {"force_fps", &OptionParser::PendingBool},
-      {"streamid", &OptionParser::NotYetAvailable},
+      {"streamid", &OptionParser::StreamId},
       {"force_key_frames", &OptionParser::NotYetAvailable},
       // Removed.
       {"croptop", &OptionParser::RemovedCrop},
@@ -575,6 +575,37 @@ void OptionParser::FinishTarget() {
     Log(llInfo, "Assuming " + t.aspect_text + " for aspect ratio");
     pending_.aspect = t.assumed_aspect;
   }
+}
+
+void OptionParser::Matrix(const std::string& name, const std::string& value) {
+  std::vector<uint16_t> matrix;
+  const char* p = value.c_str();
+  for (int i = 0; i < 64; ++i) {
+    char* end = nullptr;
+    const long coeff = std::strtol(p, &end, 10);
+    if (end == p || coeff < 1 || coeff > 255 || (i < 63 && *end != ',') || (i == 63 && *end))
+      throw FFmpegException("Syntax error in matrix \"" + value + "\" at coeff " +
+                            std::to_string(i));
+    matrix.push_back(static_cast<uint16_t>(coeff));
+    p = end + 1;
+  }
+  (name == "intra_matrix" ? pending_.intra_matrix : pending_.inter_matrix) = std::move(matrix);
+}
+
+void OptionParser::StreamId(const std::string& name, const std::string& value) {
+  const std::string syntax = "Invalid value \"" + value + "\" for option \"" + name +
+                             "\", required syntax is \"index:value\"";
+  const size_t colon = value.find(':');
+  if (colon == std::string::npos || colon == 0 || colon + 1 == value.size())
+    throw FFmpegException(syntax);
+  char* end = nullptr;
+  const long index = std::strtol(value.c_str(), &end, 10);
+  if (end != value.c_str() + colon || index < 0 || index >= kMaxStreams)
+    throw FFmpegException(syntax);
+  const std::string id_text = value.substr(colon + 1);
+  const long long id = std::strtoll(id_text.c_str(), &end, 0);
+  if (*end || id < 0 || id > INT32_MAX) throw FFmpegException(syntax);
+  pending_.stream_ids[static_cast<int>(index)] = static_cast<int>(id);
 }
 
 void OptionParser::NotYetAvailable(const std::string& name, const std::string&) {

@@ -97,6 +97,8 @@ class OptionParser {
   void NewStream(const std::string& name, const std::string& value);
   void Preset(const std::string& name, const std::string& value);
   void Target(const std::string& name, const std::string& value);
+  void Matrix(const std::string& name, const std::string& value);
+  void StreamId(const std::string& name, const std::string& value);
   void NotYetAvailable(const std::string& name, const std::string& value);
 
   Hooks hooks_;

@@ -50,6 +50,8 @@ struct PendingOptions {
   int pass = 0;                                              // pass (1 or 2)
   std::string target;                                        // target
   std::vector<std::string> bitstream_filters[kStreamKinds];  // vbsf, absf, sbsf
+  std::vector<uint16_t> intra_matrix, inter_matrix;          // 64 coefficients each, or none
+  std::map<int, int> stream_ids;  // streamid: output stream index -> container stream id
 };
 
 // Task-wide settings.
