@@ -23,8 +23,6 @@ void TFormMain::WireConversionRun() {}
 void TFormMain::StartConversionRun() {}
 void TFormMain::FinishConversionRun() {}
 void TFormMain::ShowConversionSummary() {}
-void TFormMain::StopEncoder(bool) {}
-void TFormMain::DetachEncoderEvents() {}
 
 // ---- Video links and download queue ----
 void TFormMain::WireDownloads() {}
