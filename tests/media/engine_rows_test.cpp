@@ -9,6 +9,7 @@
 #include "media/ffmpeg.h"
 #include "media/ffmpeg_exception.h"
 #include "media_fixtures.h"
+#include "support/probe_facts.h"
 
 namespace tallowin::media {
 namespace {
@@ -340,31 +341,6 @@ std::vector<Row> Rows() {
   };
 }
 
-// One value per line -> "a,b,c".
-std::string Line(const std::string& text) {
-  std::string out = text;
-  while (!out.empty() && out.back() == '\n') out.pop_back();
-  for (char& c : out)
-    if (c == '\n') c = ',';
-  return out;
-}
-
-// The facts of a file in the form of Row::expected.
-std::string Facts(const std::string& file) {
-  auto probe = [&](const std::vector<std::string>& args) {
-    std::vector<std::string> argv = {"ffprobe", "-v", "error"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    argv.insert(argv.end(), {"-of", "default=nw=1:nk=1", file});
-    return Line(test::RunProcess(argv, 60).output);
-  };
-  return probe({"-show_entries", "format=format_name"}) + "|" +
-         probe({"-select_streams", "V:0", "-show_entries",
-                "stream=codec_name,width,height,r_frame_rate"}) +
-         "|" +
-         probe(
-             {"-select_streams", "a:0", "-show_entries", "stream=codec_name,sample_rate,channels"});
-}
-
 class EngineRows : public testing::TestWithParam<Row> {};
 
 TEST_P(EngineRows, ConvertsTheStandardClip) {
@@ -384,11 +360,11 @@ TEST_P(EngineRows, ConvertsTheStandardClip) {
   ASSERT_EQ(engine.OpenOutput(out), 0) << engine.LastErrMsg();
   ASSERT_TRUE(engine.Start(false));
   ASSERT_TRUE(engine.Finished()) << engine.FailureMessage();
-  EXPECT_EQ(Facts(out), row.expected);
+  EXPECT_EQ(test::ProbeFacts(out), row.expected);
   if (*row.level) {
     auto r = test::RunProcess({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
                                "stream=level", "-of", "csv=p=0", out});
-    EXPECT_EQ(Line(r.output), row.level);
+    EXPECT_EQ(test::JoinProbeLines(r.output), row.level);
   }
 }
 
