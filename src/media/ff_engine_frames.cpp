@@ -190,20 +190,40 @@ void TCustomFFmpeg::Impl::EncodeFrame(OutputStream& ost, AVFrame* frame) {
     throw FFmpegException(ost.kind == kVideo ? "Video encoding failed" : "Audio encoding failed");
   for (;;) {
     r = FF().avcodec_receive_packet(enc, encoded.get());
+    if (r == AVERROR_EOF) ost.pass_log.Write(enc, true);
     if (r == AVERROR(EAGAIN) || r == AVERROR_EOF) return;
     if (r < 0)
       throw FFmpegException(ost.kind == kVideo ? "Video encoding failed" : "Audio encoding failed");
     if (ost.kind == kVideo) {
       size_t size = 0;
+      int picture_type = AV_PICTURE_TYPE_NONE;
       if (const uint8_t* stats =
               FF().av_packet_get_side_data(encoded.get(), AV_PKT_DATA_QUALITY_STATS, &size);
-          stats && size >= 4)
+          stats && size >= 4) {
         ost.quality =
             static_cast<float>(stats[0] | (stats[1] << 8) | (stats[2] << 16) | (stats[3] << 24)) /
             FF_QP2LAMBDA;
+        if (size >= 5) picture_type = stats[4];
+      }
+      ost.pass_log.Write(enc, false);
+      if (vstats.is_open()) WriteVideoStats(ost, encoded.get(), picture_type);
     }
     WritePacket(ost, encoded.get(), enc->time_base);
   }
+}
+
+void TCustomFFmpeg::Impl::WriteVideoStats(OutputStream& ost, const AVPacket* pkt,
+                                          int picture_type) {
+  const AVCodecContext* enc = ost.enc.get();
+  const double tb = av_q2d(enc->time_base);
+  ++ost.stats_frames;
+  ost.stats_bytes += pkt->size;
+  const int64_t pts = pkt->pts != AV_NOPTS_VALUE ? pkt->pts : ost.stats_frames - 1;
+  const int64_t duration = pkt->duration > 0 ? pkt->duration : 1;
+  const double frame_duration = ost.frame_rate.num > 0 ? av_q2d(av_inv_q(ost.frame_rate)) : tb;
+  vstats.WriteLine(ost.stats_frames, ost.quality < 0 ? 0 : ost.quality, pkt->size, ost.stats_bytes,
+                   (pts + duration) * tb, frame_duration,
+                   VideoStatsFile::PictureTypeLetter(picture_type));
 }
 
 void TCustomFFmpeg::Impl::WritePacket(OutputStream& ost, AVPacket* pkt, AVRational source_tb) {

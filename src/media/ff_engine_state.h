@@ -14,6 +14,7 @@
 
 #include "media/ff_engine_filter.h"
 #include "media/ff_engine_raii.h"
+#include "media/ff_engine_twopass.h"
 #include "media/ff_log.h"
 #include "media/ffmpeg.h"
 #include "media/ffmpeg_options.h"
@@ -64,6 +65,9 @@ struct OutputStream {
   int64_t source_end = AV_NOPTS_VALUE;  // end of the last frame given to the filter
   int64_t copy_first_dts = AV_NOPTS_VALUE;
   bool copy_seen_key = false;
+  TwoPassLog pass_log;       // pass 1 or 2 of a video stream
+  int64_t stats_frames = 0;  // vstats: frames and bytes written so far
+  int64_t stats_bytes = 0;
 };
 
 struct OutputFile {
@@ -108,6 +112,7 @@ struct TCustomFFmpeg::Impl {
   int64_t vfr_dropped = 0;
   FramePtr decoded, filtered;
   PacketPtr encoded;
+  VideoStatsFile vstats;
 
   // Worker and the two events.
   std::thread worker;
@@ -151,6 +156,8 @@ struct TCustomFFmpeg::Impl {
   void FilterFrame(OutputStream& ost, AVFrame* frame, const InputStream& ist);
   void DrainFilter(OutputStream& ost);
   void EncodeFrame(OutputStream& ost, AVFrame* frame);
+  // One vstats line for an encoded video packet (encoder time base).
+  void WriteVideoStats(OutputStream& ost, const AVPacket* pkt, int picture_type);
   void WritePacket(OutputStream& ost, AVPacket* pkt, AVRational source_time_base);
   void CopyPacket(OutputStream& ost, const InputFile& ifile, const AVPacket* pkt);
   void FinishStream(OutputStream& ost);

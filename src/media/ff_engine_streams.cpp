@@ -239,6 +239,13 @@ void TCustomFFmpeg::Impl::OpenEncoder(OutputStream& ost, const FilterSource& sou
     const int threads = parser.global().threads;
     FF().av_dict_set(&opts, "threads", threads > 0 ? std::to_string(threads).c_str() : "auto", 0);
   }
+  if (ost.kind == kVideo) {
+    const GlobalOptions& global = parser.global();
+    ost.pass_log.Prepare(o.pass, global.pass_log_file, static_cast<int>(&ost - ostreams.data()),
+                         enc.get(), &opts);
+    if (global.vstats || !global.vstats_file.empty())
+      vstats.Open(global.vstats_file.empty() ? VideoStatsFile::DefaultName() : global.vstats_file);
+  }
   if (FF().avcodec_open2(enc.get(), ost.codec, &opts) < 0) throw FFmpegException(open_error);
   if (FF().avcodec_parameters_from_context(ost.st->codecpar, enc.get()) < 0)
     throw FFmpegException(open_error);

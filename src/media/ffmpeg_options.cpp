@@ -92,8 +92,8 @@ const std::unordered_map<std::string, OptionParser::Handler>& OptionParser::Tabl
       {"passlogfile", &OptionParser::PendingText},
       {"deinterlace", &OptionParser::PendingBool},
       {"psnr", &OptionParser::GlobalBool},
-      {"vstats", &OptionParser::NotYetAvailable},
-      {"vstats_file", &OptionParser::NotYetAvailable},
+      {"vstats", &OptionParser::GlobalBool},
+      {"vstats_file", &OptionParser::PendingText},
       {"vhook", &OptionParser::VideoHook},
       {"vfilters", &OptionParser::PendingText},
       {"vf", &OptionParser::PendingText},
@@ -279,6 +279,8 @@ void OptionParser::GlobalBool(const std::string& name, const std::string& value)
     global_.psnr = on;
   else if (name == "qphist")
     global_.qphist = on;
+  else if (name == "vstats")
+    global_.vstats = on;
   else if (name == "isync")
     global_.input_sync = on;
 }
@@ -365,6 +367,8 @@ void OptionParser::PendingText(const std::string& name, const std::string& value
     pending_.language[kSubtitle] = value;
   else if (name == "passlogfile")
     global_.pass_log_file = value;
+  else if (name == "vstats_file")
+    global_.vstats_file = value;
   else if (name == "vc")
     pending_.video_channel = value;
   else if (name == "tvstd")
@@ -445,10 +449,10 @@ void OptionParser::Tag(const std::string& name, const std::string& value) {
   pending_.tag[KindOfPrefix(name[0])] = ParseCodecTag(value);
 }
 
-void OptionParser::Pass(const std::string& name, const std::string& value) {
+void OptionParser::Pass(const std::string&, const std::string& value) {
   const int64_t pass = ParseIntValue(value);
   if (pass != 1 && pass != 2) throw FFmpegException("pass number can be only 1 or 2");
-  NotYetAvailable(name, value);
+  pending_.pass = static_cast<int>(pass);
 }
 
 void OptionParser::VideoHook(const std::string&, const std::string& value) {
