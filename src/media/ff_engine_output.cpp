@@ -63,9 +63,6 @@ const AVCodec* NamedEncoder(const std::string& name, StreamKind kind, bool exper
 
 void TCustomFFmpeg::Impl::OpenOutputFile(const std::string& name, bool join) {
   if (joined) throw FFmpegException("Cannot join more than one output file.");
-  if (join)
-    throw FFmpegException(
-        "Joining inputs into one output is not available in this version of the engine");
   if (static_cast<int>(outputs.size()) >= max_files)
     throw FFmpegException("max output files " + std::to_string(max_files) + " reached");
   parser.FinishTarget();
@@ -106,11 +103,13 @@ void TCustomFFmpeg::Impl::OpenOutputFile(const std::string& name, bool join) {
   const size_t first_stream = ostreams.size();
   try {
     OpenOutputStreams(file, file_index, format, name);
+    if (join) PrepareJoin(file);
   } catch (...) {
     ostreams.erase(ostreams.begin() + static_cast<std::ptrdiff_t>(first_stream), ostreams.end());
     throw;
   }
   outputs.push_back(std::move(file));
+  joined = join;
 }
 
 void TCustomFFmpeg::Impl::OpenOutputStreams(OutputFile& file, int file_index,

@@ -56,7 +56,10 @@ void TCustomFFmpeg::Impl::Transcode() {
           Log(llVerbose, FileErrorText(ifile.name, r));
         }
         ifile.eof = true;
-        FlushInput(file);
+        if (joined)
+          AdvanceJoin(file);
+        else
+          FlushInput(file);
         continue;
       }
       ProcessPacket(file, packet.get());

@@ -68,6 +68,7 @@ struct OutputStream {
   TwoPassLog pass_log;       // pass 1 or 2 of a video stream
   int64_t stats_frames = 0;  // vstats: frames and bytes written so far
   int64_t stats_bytes = 0;
+  int64_t join_audio_start = AV_NOPTS_VALUE;  // µs: the last audio frame given in join mode
 };
 
 struct OutputFile {
@@ -139,6 +140,12 @@ struct TCustomFFmpeg::Impl {
   void OpenOutputStreams(OutputFile& file, int file_index, const AVOutputFormat* format,
                          const std::string& name);
   void AddOutputStream(OutputFile& file, int file_index, StreamKind kind);
+
+  // Join mode (ff_engine_join.cpp): checks the inputs and sets the expected duration; moves the
+  // output streams from an input that ended to the next one.
+  void PrepareJoin(const OutputFile& file);
+  void AdvanceJoin(int file);
+  void DrainJoinedFilter(OutputStream& ost);
 
   // The run (ff_engine_run.cpp and the pipeline files).
   void Run();
