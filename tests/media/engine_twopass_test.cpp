@@ -85,6 +85,16 @@ TEST_F(EngineTwoPass, SecondPassWithoutLogFails) {
         "Cannot read file: Error reading log file \"" + log + "\" for pass-2 encoding");
 }
 
+// The encoder reads the log: one that is not its own statistics stops it from opening.
+TEST_F(EngineTwoPass, SecondPassReadsTheLog) {
+  const std::string prefix = (dir_ / "garbage").string();
+  test::WriteFile(prefix + "-0.log", "not statistics\n");
+  const std::string failure =
+      Encode({{"vcodec", "mpeg4"}, {"pass", "2"}, {"passlogfile", prefix}}, "garbage.avi");
+  EXPECT_EQ(failure.rfind("Error while opening encoder for output stream #0.0 (video)", 0), 0u)
+      << failure;
+}
+
 TEST_F(EngineTwoPass, FirstPassLogThatCannotBeWritten) {
   const std::string prefix = (dir_ / "no_such_folder" / "log").string();
   EXPECT_EQ(Encode({{"vcodec", "mpeg4"}, {"pass", "1"}, {"passlogfile", prefix}}, "p1.avi"),
