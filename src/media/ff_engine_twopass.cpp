@@ -70,6 +70,10 @@ void TwoPassLog::Prepare(int pass, const std::string& prefix, int stream, AVCode
     return;
   }
   if (own_stats) {
+    // The encoder writes the file when it closes; a place it cannot write is refused now, with
+    // the same text, instead of as a failed encoder open. Appending keeps an existing log.
+    if (!StdioFilePtr(std::fopen(name_.c_str(), "ab")))
+      throw FFmpegException("Cannot write log file " + name_ + " for pass-1 encoding");
     FF().av_dict_set(codec_options, "stats", name_.c_str(), AV_DICT_DONT_OVERWRITE);
     return;
   }

@@ -97,8 +97,10 @@ TEST_F(EngineTwoPass, SecondPassReadsTheLog) {
 
 TEST_F(EngineTwoPass, FirstPassLogThatCannotBeWritten) {
   const std::string prefix = (dir_ / "no_such_folder" / "log").string();
-  EXPECT_EQ(Encode({{"vcodec", "mpeg4"}, {"pass", "1"}, {"passlogfile", prefix}}, "p1.avi"),
-            "Cannot write log file " + prefix + "-0.log for pass-1 encoding");
+  for (const char* codec : {"mpeg4", "libx264"})
+    EXPECT_EQ(Encode({{"vcodec", codec}, {"pass", "1"}, {"passlogfile", prefix}},
+                     std::string(codec) + ".mp4"),
+              "Cannot write log file " + prefix + "-0.log for pass-1 encoding");
 }
 
 TEST_F(EngineTwoPass, VstatsFileGetsOneLinePerFrame) {
