@@ -130,6 +130,9 @@ void TCustomFFmpeg::Impl::AdvanceJoin(int file) {
       DrainJoinedFilter(ost);
     }
     ost.filter = StreamFilter();
+    // Audio synchronisation starts the first input at zero; later inputs keep their place.
+    if (const size_t p = ost.filter_chain.find(":first_pts=0"); p != std::string::npos)
+      ost.filter_chain.erase(p, 12);
     ost.source_end = AV_NOPTS_VALUE;
     // The next input's audio must start after the last frame given to the encoder.
     if (ost.join_audio_start != AV_NOPTS_VALUE) end_us = std::max(end_us, ost.join_audio_start + 1);
