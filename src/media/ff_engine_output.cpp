@@ -102,8 +102,7 @@ void TCustomFFmpeg::Impl::OpenOutputFile(const std::string& name, bool join) {
   // A failed open leaves no stream of this file behind.
   const size_t first_stream = ostreams.size();
   try {
-    OpenOutputStreams(file, file_index, format, name);
-    if (join) PrepareJoin(file);
+    OpenOutputStreams(file, file_index, format, name, join);
   } catch (...) {
     ostreams.erase(ostreams.begin() + static_cast<std::ptrdiff_t>(first_stream), ostreams.end());
     throw;
@@ -113,7 +112,8 @@ void TCustomFFmpeg::Impl::OpenOutputFile(const std::string& name, bool join) {
 }
 
 void TCustomFFmpeg::Impl::OpenOutputStreams(OutputFile& file, int file_index,
-                                            const AVOutputFormat* format, const std::string& name) {
+                                            const AVOutputFormat* format, const std::string& name,
+                                            bool join) {
   const PendingOptions& o = file.settings;
   // Stream kinds: what the format or the named codecs ask for, that the inputs have.
   for (int k = 0; k < kStreamKinds; ++k) {
@@ -131,6 +131,9 @@ void TCustomFFmpeg::Impl::OpenOutputStreams(OutputFile& file, int file_index,
     }
     if (wanted) AddOutputStream(file, file_index, kind);
   }
+
+  // Refused before the file is created.
+  if (join) PrepareJoin(file);
 
   AVFormatContext* oc = file.ctx.get();
   if (o.recording_timestamp != AV_NOPTS_VALUE) {

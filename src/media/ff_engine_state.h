@@ -138,7 +138,7 @@ struct TCustomFFmpeg::Impl {
   void OpenInputFile(const std::string& name);
   void OpenOutputFile(const std::string& name, bool join);
   void OpenOutputStreams(OutputFile& file, int file_index, const AVOutputFormat* format,
-                         const std::string& name);
+                         const std::string& name, bool join);
   void AddOutputStream(OutputFile& file, int file_index, StreamKind kind);
 
   // Join mode (ff_engine_join.cpp): checks the inputs and sets the expected duration; moves the

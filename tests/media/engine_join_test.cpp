@@ -116,6 +116,7 @@ TEST_F(EngineJoin, AnInputLackingAKindOfTheOutputIsRefused) {
   ASSERT_TRUE(engine.OpenInput(test::VideoOnlyClip().string())) << engine.LastErrMsg();
   EXPECT_EQ(engine.OpenOutput((dir_ / "out.mp4").string(), true), -1);
   EXPECT_EQ(engine.LastErrMsg(), "input file #1 has no audio stream to join");
+  EXPECT_FALSE(test::fs::exists(dir_ / "out.mp4"));
   EXPECT_EQ(engine.OutputCount(), 0);
 
   // Without the audio, the same inputs join.
