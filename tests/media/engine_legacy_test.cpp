@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "log_capture.h"
 #include "media/ff_log.h"
 #include "media/ffmpeg.h"
 #include "media/ffmpeg_exception.h"
@@ -103,31 +104,6 @@ TEST(BuiltinPresets, TableAndPresetText) {
   EXPECT_EQ(Error([] { ParsePresetText("p", "g=1\r\n# note\r\n\r\nbroken\r\n"); }),
             "p: Invalid syntax: \"broken\"");
 }
-
-// Collects the log lines delivered while it lives.
-class LogCapture {
- public:
-  LogCapture() {
-    logger_.SetLogLevel(llDebug);
-    logger_.SetTriggerEventInMainThread(false);
-    logger_.SetOnLog([this](const void*, ThreadId, TLogLevel, const std::string& text) {
-      std::lock_guard lock(mutex_);
-      lines_.push_back(text);
-    });
-  }
-  ~LogCapture() { logger_.SetOnLog(nullptr); }
-  int Count(const std::string& text) const {
-    std::lock_guard lock(mutex_);
-    int n = 0;
-    for (const auto& line : lines_) n += line == text;
-    return n;
-  }
-
- private:
-  TFFLogger logger_;
-  mutable std::mutex mutex_;
-  std::vector<std::string> lines_;
-};
 
 // x264 writes the settings it encoded with into its stream ("options: cabac=1 ref=3 ...").
 std::string X264Settings(const path& file) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "log_capture.h"
 #include "media/ff_log.h"
 #include "media/ffmpeg.h"
 #include "media/ffmpeg_exception.h"
@@ -38,30 +39,6 @@ TEST(Target, NamesAndNorms) {
   EXPECT_EQ(NormOfFrameRate({30, 1}), TargetNorm::kUnknown);
   EXPECT_EQ(Error([] { NormOfFrameRate({25, 0}); }), "frame_rate is invalid.");
 }
-
-class LogCapture {
- public:
-  LogCapture() {
-    logger_.SetLogLevel(llDebug);
-    logger_.SetTriggerEventInMainThread(false);
-    logger_.SetOnLog([this](const void*, ThreadId, TLogLevel, const std::string& text) {
-      std::lock_guard lock(mutex_);
-      lines_.push_back(text);
-    });
-  }
-  ~LogCapture() { logger_.SetOnLog(nullptr); }
-  int Count(const std::string& text) const {
-    std::lock_guard lock(mutex_);
-    int n = 0;
-    for (const auto& line : lines_) n += line == text;
-    return n;
-  }
-
- private:
-  TFFLogger logger_;
-  mutable std::mutex mutex_;
-  std::vector<std::string> lines_;
-};
 
 // format name, then per stream: codec, width, height, aspect, pixel format, rate, sample rate,
 // channels as ffprobe prints them.
