@@ -1,6 +1,11 @@
-// A plain 24-bit picture: rows bottom-up, pixels in blue-green-red order, each row padded to a
-// multiple of four bytes (the layout of a device-independent bitmap). The windows turn it into a
-// QImage; WriteBmp stores it as a .bmp file.
+// A plain picture in the layout of a device-independent bitmap: rows bottom-up, each row padded
+// to a multiple of four bytes. Pixels by depth:
+//   8  one byte R:3 G:3 B:2 (red in the top bits; EightBitColor gives the colour of a value)
+//   15 little-endian 16-bit words x:1 R:5 G:5 B:5
+//   16 little-endian 16-bit words R:5 G:6 B:5
+//   24 bytes blue, green, red
+//   32 bytes blue, green, red, 255
+// The windows turn it into a QImage; WriteBmp stores a 24-bit one as a .bmp file.
 #pragma once
 
 #include <cstdint>
@@ -18,17 +23,29 @@ struct TBitmap {
   int Stride = 0;                    // bytes per row
   std::vector<std::uint8_t> Pixels;  // Height rows of Stride bytes, the bottom row first
 
-  static int StrideFor(int width) { return (width * 3 + 3) & ~3; }
+  static bool ValidDepth(int bits) {
+    return bits == 8 || bits == 15 || bits == 16 || bits == 24 || bits == 32;
+  }
+  static int BytesPerPixel(int bits) { return bits == 8 ? 1 : bits <= 16 ? 2 : bits / 8; }
+  static int StrideFor(int width, int bits = 24) { return (width * BytesPerPixel(bits) + 3) & ~3; }
+  // The 0xRRGGBB colour of an 8-bit pixel value.
+  static std::uint32_t EightBitColor(std::uint8_t value) {
+    const std::uint32_t r = (value >> 5) * 255 / 7, g = ((value >> 2) & 7) * 255 / 7,
+                        b = (value & 3) * 255 / 3;
+    return r << 16 | g << 8 | b;
+  }
 
   bool Empty() const { return Width <= 0 || Height <= 0; }
 
-  // Sizes the picture and fills it black. Non-positive sizes give an empty picture.
-  void Resize(int width, int height) {
+  // Sizes the picture and fills it black. Non-positive sizes give an empty picture; a depth not
+  // in the list above counts as 24.
+  void Resize(int width, int height, int bits = 24) {
     if (width <= 0 || height <= 0) width = height = 0;
+    if (!ValidDepth(bits)) bits = 24;
     Width = width;
     Height = height;
-    BitsPerPixel = 24;
-    Stride = StrideFor(width);
+    BitsPerPixel = bits;
+    Stride = StrideFor(width, bits);
     Pixels.assign(static_cast<size_t>(Stride) * static_cast<size_t>(height), 0);
   }
 

@@ -45,6 +45,7 @@ TFFmpeg::TFFmpeg(TCustomEncoder& owner, int max_files) : TCustomFFmpeg(max_files
     previewer_.Offer(
         FF().av_gettime_relative(), number, pts,
         [this, frame](TBitmap& bitmap, std::string& error) {
+          converter_.SetBitsPixel(VideoHookBitsPixel());
           return converter_.Convert(frame, bitmap, error);
         },
         [this](const TBitmap& bitmap, int n, int64_t p) {
@@ -232,6 +233,7 @@ bool TCustomEncoder::SetOutputFile(int task_index, const std::string& file_name,
     SetError(e.what());
     return false;
   }
+  if (options) AttachHooks(*task, copy);
   task->SetIOTimeout(IOTimeout);
   const bool join = options && copy.JoinFiles;
   if (task->OpenOutput(name, join) < 0) {
@@ -420,6 +422,9 @@ void TCustomEncoder::DetachEvents() {
   on_progress_ = nullptr;
   on_terminate_ = nullptr;
   on_preview_bitmap_ = nullptr;
+  on_video_input_hook_ = nullptr;
+  on_video_output_hook_ = nullptr;
+  on_audio_hook_ = nullptr;
 }
 
 void TCustomEncoder::ProgressRelay(TFFmpeg& task, const TProgressInfo& info) {

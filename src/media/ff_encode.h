@@ -31,6 +31,7 @@
 #include "media/encoder_options.h"
 #include "media/ff_decode.h"
 #include "media/ffmpeg.h"
+#include "media/format_converter.h"
 #include "media/previewer.h"
 
 namespace tallowin::media {
@@ -128,6 +129,15 @@ class TCustomEncoder {
   // Raised with the task's engine and each just-opened input before its streams are probed.
   using BeforeFindStreamInfoEvent = std::function<void(TCustomFFmpeg&, AVFormatContext*)>;
   void SetOnBeforeFindStreamInfo(BeforeFindStreamInfoEvent handler);
+  // The hooks, called in the task's worker thread (see THookInfo). They reach a task only when
+  // its output record asks for them (AudioHook, VideoInputHook, VideoOutputHook).
+  using VideoHookEvent = std::function<void(TCustomEncoder&, PHookInfo)>;
+  using AudioHookEvent =
+      std::function<void(TCustomEncoder&, int task_index, int64_t pts, const uint8_t* samples,
+                         int size, int sample_rate, int channels, int sample_format)>;
+  void SetOnVideoInputHook(VideoHookEvent handler);
+  void SetOnVideoOutputHook(VideoHookEvent handler);
+  void SetOnAudioHook(AudioHookEvent handler);
   // Unassigns every event.
   void DetachEvents();
 
@@ -136,6 +146,10 @@ class TCustomEncoder {
   virtual void ProgressRelay(TFFmpeg& task, const TProgressInfo& info);
   virtual void TerminateRelay(TFFmpeg& task);
   virtual void PreviewBitmapRelay(TFFmpeg& task, const TBitmap& bitmap, int frame, int64_t pts);
+  virtual void VideoInputHookRelay(TFFmpeg& task, THookInfo& info);
+  virtual void VideoOutputHookRelay(TFFmpeg& task, THookInfo& info);
+  virtual void AudioHookRelay(TFFmpeg& task, int64_t pts, const uint8_t* samples, int size,
+                              int sample_rate, int channels, int sample_format);
 
  private:
   friend class TFFmpeg;
@@ -144,6 +158,9 @@ class TCustomEncoder {
   int IndexOf(const TFFmpeg* task) const;
   bool OpenInput(TFFmpeg& task, const std::string& file_name, TInputOptions* options);
   void ApplyPreviewFlags();
+  // Hands the task the hook relays its output record asks for (ff_encode_hooks.cpp).
+  void AttachHooks(TFFmpeg& task, const TOutputOptions& options);
+  void VideoHookRelay(const VideoHookEvent& handler, TFFmpeg& task, THookInfo& info);
   // Starts the next task if one is left; false when none was.
   bool StartNext();
   // Runs `call` on a new delivery thread, after every earlier delivery has returned.
@@ -174,6 +191,9 @@ class TCustomEncoder {
   TerminateEvent on_terminate_;
   PreviewBitmapEvent on_preview_bitmap_;
   BeforeFindStreamInfoEvent on_before_find_stream_info_;
+  VideoHookEvent on_video_input_hook_, on_video_output_hook_;
+  AudioHookEvent on_audio_hook_;
+  THookInfo hook_info_;
   TProgressInfo progress_;
   TPreviewInfo preview_info_;
   TTerminateInfo terminate_info_;

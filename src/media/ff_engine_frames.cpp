@@ -77,6 +77,16 @@ void TCustomFFmpeg::Impl::DecodePacket(int file, int stream, AVPacket* pkt) {
       break;
     }
     decoded->pts = decoded->best_effort_timestamp;
+    if (ist.st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
+      const int64_t pts_us =
+          decoded->pts == AV_NOPTS_VALUE
+              ? AV_NOPTS_VALUE
+              : FF().av_rescale_q(decoded->pts, ist.st->time_base, AV_TIME_BASE_Q);
+      RunVideoHook(input_hook, owner.OnVideoInputHook, decoded.get(),
+                   static_cast<int>(++ist.pictures_decoded), pts_us);
+    } else if (ist.st->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) {
+      RunAudioHook(decoded.get(), ist.st->time_base);
+    }
     for (int index : ist.outputs) {
       OutputStream& ost = ostreams[index];
       if (!ost.copy && !ost.finished) FilterFrame(ost, decoded.get(), ist);
@@ -178,11 +188,13 @@ void TCustomFFmpeg::Impl::EncodeFrame(OutputStream& ost, AVFrame* frame) {
       return;
     }
     ++ost.frames_encoded;
-    if (ost.kind == kVideo && owner.OnVideoOutputFrame) {
+    if (ost.kind == kVideo && (owner.OnVideoOutputHook || owner.OnVideoOutputFrame)) {
       const int64_t pts_us = frame->pts == AV_NOPTS_VALUE
                                  ? AV_NOPTS_VALUE
                                  : FF().av_rescale_q(frame->pts, enc->time_base, AV_TIME_BASE_Q);
-      owner.OnVideoOutputFrame(owner, frame, static_cast<int>(ost.frames_encoded), pts_us);
+      const int number = static_cast<int>(ost.frames_encoded);
+      RunVideoHook(output_hook, owner.OnVideoOutputHook, frame, number, pts_us);
+      if (owner.OnVideoOutputFrame) owner.OnVideoOutputFrame(owner, frame, number, pts_us);
     }
   }
   int r = FF().avcodec_send_frame(enc, frame);

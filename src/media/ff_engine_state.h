@@ -18,6 +18,7 @@
 #include "media/ff_log.h"
 #include "media/ffmpeg.h"
 #include "media/ffmpeg_options.h"
+#include "media/format_converter.h"
 
 namespace tallowin::media {
 
@@ -29,6 +30,7 @@ struct InputStream {
   std::vector<int> outputs;           // indices of Impl::ostreams fed by this stream
   int64_t next_dts = AV_NOPTS_VALUE;  // µs, for the discontinuity rule
   bool decoder_flushed = false;
+  int64_t pictures_decoded = 0;  // for the input hook's frame numbers
 };
 
 struct InputFile {
@@ -69,6 +71,14 @@ struct OutputStream {
   int64_t stats_frames = 0;  // vstats: frames and bytes written so far
   int64_t stats_bytes = 0;
   int64_t join_audio_start = AV_NOPTS_VALUE;  // µs: the last audio frame given in join mode
+};
+
+// A video hook of the task: its picture converter and bitmap, and whether it has ended.
+struct VideoHookState {
+  TFormatConverter converter;
+  TBitmap bitmap;
+  bool ended = false;
+  std::string error;
 };
 
 struct OutputFile {
@@ -114,6 +124,10 @@ struct TCustomFFmpeg::Impl {
   FramePtr decoded, filtered;
   PacketPtr encoded;
   VideoStatsFile vstats;
+
+  // Hooks (ff_engine_hooks.cpp).
+  VideoHookState input_hook, output_hook;
+  std::vector<uint8_t> audio_hook_samples;  // planar audio interleaved for the audio hook
 
   // Worker and the two events.
   std::thread worker;
@@ -161,6 +175,11 @@ struct TCustomFFmpeg::Impl {
   void ProcessPacket(int file, AVPacket* pkt);
   void DecodePacket(int file, int stream, AVPacket* pkt);
   void FilterFrame(OutputStream& ost, AVFrame* frame, const InputStream& ist);
+  // The hooks: a picture goes through the handler as a bitmap (and back when it was changed);
+  // decoded audio is handed over interleaved.
+  void RunVideoHook(VideoHookState& hook, const VideoHookEvent& handler, AVFrame* frame,
+                    int frame_number, int64_t pts_us);
+  void RunAudioHook(AVFrame* frame, AVRational time_base);
   void DrainFilter(OutputStream& ost);
   void EncodeFrame(OutputStream& ost, AVFrame* frame);
   // One vstats line for an encoded video packet (encoder time base).

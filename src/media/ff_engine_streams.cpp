@@ -297,6 +297,12 @@ void TCustomFFmpeg::Impl::PrepareStreams() {
     if (ost.copy) {
       if (ost.kind == kAudio && o.volume != 256)
         throw FFmpegException("-acodec copy and -vol are incompatible (frames are not decoded)");
+      if (ost.kind == kAudio && owner.OnAudioHook)
+        throw FFmpegException(
+            "-acodec copy and AudioHook are incompatible (frames are not decoded)");
+      if (ost.kind == kVideo && (owner.OnVideoInputHook || owner.OnVideoOutputHook))
+        throw FFmpegException(
+            "-vcodec copy and VideoHook are incompatible (frames are not decoded)");
       AVCodecParameters* par = ost.st->codecpar;
       const uint32_t user_tag = par->codec_tag;
       if (FF().avcodec_parameters_copy(par, ist.st->codecpar) < 0)

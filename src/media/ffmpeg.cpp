@@ -302,5 +302,12 @@ void TCustomFFmpeg::SetTargetFallbackPal(bool pal) {
 int64_t TCustomFFmpeg::TotalDuration() const {
   return impl_->total_duration;
 }
+int TCustomFFmpeg::VideoHookBitsPixel() const {
+  return impl_->input_hook.converter.BitsPerPixel();
+}
+bool TCustomFFmpeg::SetVideoHookBitsPixel(int bits) {
+  return impl_->input_hook.converter.SetBitsPixel(bits) &&
+         impl_->output_hook.converter.SetBitsPixel(bits);
+}
 
 }  // namespace tallowin::media

@@ -87,6 +87,10 @@ class TCustomFFmpeg {
   void SetTargetFallbackPal(bool pal);
   // µs expected for progress; -1 unknown.
   int64_t TotalDuration() const;
+  // Bits per pixel of the video hooks' bitmaps: 8, 15, 16, 24 (default) or 32; other values are
+  // refused (false).
+  int VideoHookBitsPixel() const;
+  bool SetVideoHookBitsPixel(int bits);
 
   // Events. Set them before the files are opened and the task is started.
   std::function<void(TCustomFFmpeg&, AVFormatContext*)> OnBeforeFindStreamInfo;
@@ -97,6 +101,20 @@ class TCustomFFmpeg {
   // output frame number and its time stamp in µs (AV_NOPTS_VALUE when it has none). For the
   // preview and the output hooks; the picture must not be kept or changed.
   std::function<void(TCustomFFmpeg&, const AVFrame*, int, int64_t)> OnVideoOutputFrame;
+  // Video hooks, in the task's thread: each decoded input picture (input hook) or each picture
+  // about to be encoded (output hook, before OnVideoOutputFrame) as a bitmap of
+  // VideoHookBitsPixel bits, with its 1-based frame number and time stamp (µs). With Update the
+  // handler's changes of the bitmap go back into the picture; StopHook, a failed conversion or
+  // a handler that throws (counted as Update = false) ends that hook for the rest of the run.
+  using VideoHookEvent = std::function<void(TCustomFFmpeg&, THookInfo&)>;
+  VideoHookEvent OnVideoInputHook, OnVideoOutputHook;
+  // Each block of decoded audio, in the task's thread: its time stamp (µs, AV_NOPTS_VALUE when
+  // unknown), the samples interleaved, their size in bytes, the sample rate, the channel count
+  // and the (packed) AVSampleFormat.
+  using AudioHookEvent =
+      std::function<void(TCustomFFmpeg&, int64_t pts, const uint8_t* samples, int size,
+                         int sample_rate, int channels, int sample_format)>;
+  AudioHookEvent OnAudioHook;
 
   struct Impl;
 

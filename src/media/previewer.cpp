@@ -42,37 +42,7 @@ void SetPreviewWindowFactory(TPreviewWindowFactory factory) {
   Factory() = std::move(factory);
 }
 
-// --- TFormatConverter ----------------------------------------------------------------------------
-
-TFormatConverter::TFormatConverter() = default;
-
-TFormatConverter::~TFormatConverter() {
-  if (context_ && FF().sws_freeContext) FF().sws_freeContext(context_);
-}
-
-bool TFormatConverter::Convert(const AVFrame* frame, TBitmap& bitmap, std::string& error) {
-  if (!frame || frame->width <= 0 || frame->height <= 0 || frame->format < 0) {
-    error = "Cannot initialize the toRGB conversion context";
-    return false;
-  }
-  context_ = FF().sws_getCachedContext(
-      context_, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
-      frame->width, frame->height, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr);
-  if (!context_) {
-    error = "Cannot initialize the toRGB conversion context";
-    return false;
-  }
-  if (bitmap.Width != frame->width || bitmap.Height != frame->height || bitmap.BitsPerPixel != 24)
-    bitmap.Resize(frame->width, frame->height);
-  // Bottom-up rows: start at the last row and walk backwards.
-  uint8_t* dst[4] = {bitmap.TopRow(0), nullptr, nullptr, nullptr};
-  int dst_stride[4] = {-bitmap.Stride, 0, 0, 0};
-  FF().sws_scale(context_, frame->data, frame->linesize, 0, frame->height, dst, dst_stride);
-  return true;
-}
-
-// --- TPreviewer
-// ------------------------------------------------------------------------------------
+// --- TPreviewer ---------------------------------------------------------------------------------
 
 TPreviewer::~TPreviewer() {
   ReleaseWindow();

@@ -16,9 +16,6 @@
 
 #include "media/bitmap.h"
 
-struct AVFrame;
-struct SwsContext;
-
 namespace tallowin::media {
 
 enum TPreviewFlag : int {
@@ -50,20 +47,6 @@ using TPreviewWindowFactory = std::function<std::unique_ptr<IPreviewWindow>()>;
 // Registers the program's window (main thread, before any task runs); an empty function removes
 // it.
 void SetPreviewWindowFactory(TPreviewWindowFactory factory);
-
-// Converts decoded pictures into 24-bit bitmaps (bottom-up BGR rows).
-class TFormatConverter {
- public:
-  TFormatConverter();
-  ~TFormatConverter();
-  TFormatConverter(const TFormatConverter&) = delete;
-  TFormatConverter& operator=(const TFormatConverter&) = delete;
-  // False with the reason in `error` when the picture cannot be converted.
-  bool Convert(const AVFrame* frame, TBitmap& bitmap, std::string& error);
-
- private:
-  SwsContext* context_ = nullptr;
-};
 
 // The preview state of one task.
 class TPreviewer {

@@ -12,12 +12,36 @@
 namespace tallowin::ui {
 
 QImage BitmapToImage(const media::TBitmap& bitmap) {
-  if (bitmap.Empty() || bitmap.BitsPerPixel != 24 ||
+  if (bitmap.Empty() || !media::TBitmap::ValidDepth(bitmap.BitsPerPixel) ||
+      bitmap.Stride < media::TBitmap::StrideFor(bitmap.Width, bitmap.BitsPerPixel) ||
       bitmap.Pixels.size() < static_cast<size_t>(bitmap.Stride) * bitmap.Height)
     return QImage();
-  QImage image(bitmap.Width, bitmap.Height, QImage::Format_BGR888);
+  QImage::Format format = QImage::Format_BGR888;
+  switch (bitmap.BitsPerPixel) {
+    case 8:
+      format = QImage::Format_Indexed8;
+      break;
+    case 15:
+      format = QImage::Format_RGB555;
+      break;
+    case 16:
+      format = QImage::Format_RGB16;
+      break;
+    case 32:
+      format = QImage::Format_RGB32;
+      break;
+  }
+  QImage image(bitmap.Width, bitmap.Height, format);
+  if (format == QImage::Format_Indexed8) {
+    QList<QRgb> colors(256);
+    for (int v = 0; v < 256; ++v)
+      colors[v] = 0xff000000u | media::TBitmap::EightBitColor(static_cast<std::uint8_t>(v));
+    image.setColorTable(colors);
+  }
+  const size_t row_bytes =
+      static_cast<size_t>(bitmap.Width) * media::TBitmap::BytesPerPixel(bitmap.BitsPerPixel);
   for (int y = 0; y < bitmap.Height; ++y)
-    std::copy_n(bitmap.TopRow(y), static_cast<size_t>(bitmap.Width) * 3, image.scanLine(y));
+    std::copy_n(bitmap.TopRow(y), row_bytes, image.scanLine(y));
   return image;
 }
 

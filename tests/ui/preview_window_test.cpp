@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QImage>
+#include <algorithm>
+#include <vector>
 
 #include "media/encoder_options.h"
 #include "media/previewer.h"
@@ -67,6 +69,42 @@ TEST(PreviewWindow, BitmapConversionKeepsRowOrder) {
   EXPECT_EQ(image.pixelColor(0, 0), QColor(255, 0, 0));
   EXPECT_EQ(image.pixelColor(0, 1), QColor(0, 0, 255));
   EXPECT_TRUE(BitmapToImage(media::TBitmap()).isNull());
+}
+
+}  // namespace
+}  // namespace tallowin::ui
+
+namespace tallowin::ui {
+namespace {
+
+// One pixel value per depth that stands for pure red, laid out as TBitmap documents it.
+TEST(PreviewWindow, PicturesOfEveryDepthKeepTheirColours) {
+  struct Case {
+    int bits;
+    std::vector<uint8_t> red;  // the bytes of one red pixel
+  };
+  const Case cases[] = {{8, {0xE0}},
+                        {15, {0x00, 0x7C}},
+                        {16, {0x00, 0xF8}},
+                        {24, {0x00, 0x00, 0xFF}},
+                        {32, {0x00, 0x00, 0xFF, 0xFF}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bits);
+    media::TBitmap bitmap;
+    bitmap.Resize(3, 2, c.bits);
+    // Top row red, bottom row black.
+    for (int x = 0; x < 3; ++x)
+      std::copy(c.red.begin(), c.red.end(), bitmap.TopRow(0) + x * c.red.size());
+    const QImage image = BitmapToImage(bitmap);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), QSize(3, 2));
+    EXPECT_EQ(image.pixelColor(2, 0), QColor(255, 0, 0));
+    EXPECT_EQ(image.pixelColor(2, 1), QColor(0, 0, 0));
+  }
+  media::TBitmap broken;
+  broken.Resize(3, 2, 16);
+  broken.Pixels.resize(4);
+  EXPECT_TRUE(BitmapToImage(broken).isNull());
 }
 
 }  // namespace
