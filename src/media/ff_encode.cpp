@@ -173,11 +173,7 @@ int TCustomEncoder::AddTask(const std::string& file_name, TInputOptions* options
   task->SetVerbosity(1);
   task->Preview().SetFlags((preview_ ? pfWindow : 0) | (preview_bitmap_ ? pfBitmap : 0));
   task->OnBeforeFindStreamInfo = [this](TCustomFFmpeg& engine, AVFormatContext* context) {
-    BeforeFindStreamInfoEvent handler;
-    {
-      std::lock_guard lock(events_mutex_);
-      handler = on_before_find_stream_info_;
-    }
+    const BeforeFindStreamInfoEvent handler = EventOf(on_before_find_stream_info_);
     if (handler) handler(engine, context);
   };
   if (!OpenInput(*task, file_name, options)) return -1;
@@ -328,11 +324,7 @@ void TCustomEncoder::StartTask(int threads) {
     for (int started = 0; started < threads && StartNext(); ++started) {
     }
     if (TaskCount() == 0) {
-      TerminateEvent handler;
-      {
-        std::lock_guard lock(events_mutex_);
-        handler = on_terminate_;
-      }
+      const TerminateEvent handler = EventOf(on_terminate_);
       if (handler)
         Deliver([this, handler] { handler(*this, TTerminateInfo{-1, true, false, ""}); });
     }
@@ -351,11 +343,7 @@ void TCustomEncoder::StartTask(int threads) {
   for (TFFmpeg* task : left) task->Stop(true);
   // The final event comes from here, not from inside the last task's run: its handler may clear
   // the tasks.
-  TerminateEvent handler;
-  {
-    std::lock_guard lock(events_mutex_);
-    handler = on_terminate_;
-  }
+  const TerminateEvent handler = EventOf(on_terminate_);
   all_done_ = true;
   if (handler) handler(*this, TTerminateInfo{-1, true, false, ""});
 }
@@ -401,20 +389,16 @@ void TCustomEncoder::ApplyPreviewFlags() {
 // --- Events and relays ---------------------------------------------------------------------------
 
 void TCustomEncoder::SetOnProgress(ProgressEvent handler) {
-  std::lock_guard lock(events_mutex_);
-  on_progress_ = std::move(handler);
+  AssignEvent(on_progress_, std::move(handler));
 }
 void TCustomEncoder::SetOnTerminate(TerminateEvent handler) {
-  std::lock_guard lock(events_mutex_);
-  on_terminate_ = std::move(handler);
+  AssignEvent(on_terminate_, std::move(handler));
 }
 void TCustomEncoder::SetOnPreviewBitmap(PreviewBitmapEvent handler) {
-  std::lock_guard lock(events_mutex_);
-  on_preview_bitmap_ = std::move(handler);
+  AssignEvent(on_preview_bitmap_, std::move(handler));
 }
 void TCustomEncoder::SetOnBeforeFindStreamInfo(BeforeFindStreamInfoEvent handler) {
-  std::lock_guard lock(events_mutex_);
-  on_before_find_stream_info_ = std::move(handler);
+  AssignEvent(on_before_find_stream_info_, std::move(handler));
 }
 void TCustomEncoder::DetachEvents() {
   std::lock_guard lock(events_mutex_);
@@ -428,11 +412,7 @@ void TCustomEncoder::DetachEvents() {
 }
 
 void TCustomEncoder::ProgressRelay(TFFmpeg& task, const TProgressInfo& info) {
-  ProgressEvent handler;
-  {
-    std::lock_guard lock(events_mutex_);
-    handler = on_progress_;
-  }
+  const ProgressEvent handler = EventOf(on_progress_);
   if (!handler) return;
   TProgressInfo record;
   {
@@ -454,11 +434,7 @@ void TCustomEncoder::ProgressRelay(TFFmpeg& task, const TProgressInfo& info) {
 
 void TCustomEncoder::PreviewBitmapRelay(TFFmpeg& task, const TBitmap& bitmap, int frame,
                                         int64_t pts) {
-  PreviewBitmapEvent handler;
-  {
-    std::lock_guard lock(events_mutex_);
-    handler = on_preview_bitmap_;
-  }
+  const PreviewBitmapEvent handler = EventOf(on_preview_bitmap_);
   if (!handler) return;
   TPreviewInfo record;
   {
@@ -546,11 +522,7 @@ void TCustomEncoder::JoinDeliveries() {
 
 void TCustomEncoder::TerminateRelay(TFFmpeg& task) {
   task.Preview().ReleaseWindow();
-  TerminateEvent handler;
-  {
-    std::lock_guard lock(events_mutex_);
-    handler = on_terminate_;
-  }
+  const TerminateEvent handler = EventOf(on_terminate_);
   bool final_step = false;
   {
     std::lock_guard lock(terminate_lock_);

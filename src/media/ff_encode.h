@@ -187,6 +187,17 @@ class TCustomEncoder {
   std::mutex audio_hook_lock_, preview_bitmap_lock_, progress_lock_, terminate_lock_,
       video_hook_lock_;
   mutable std::mutex events_mutex_;
+  // The events are set and read under events_mutex_; a relay calls its own copy.
+  template <class Event>
+  void AssignEvent(Event& slot, Event handler) {
+    std::lock_guard lock(events_mutex_);
+    slot = std::move(handler);
+  }
+  template <class Event>
+  Event EventOf(const Event& slot) const {
+    std::lock_guard lock(events_mutex_);
+    return slot;
+  }
   ProgressEvent on_progress_;
   TerminateEvent on_terminate_;
   PreviewBitmapEvent on_preview_bitmap_;

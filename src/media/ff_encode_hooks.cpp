@@ -6,16 +6,13 @@
 namespace tallowin::media {
 
 void TCustomEncoder::SetOnVideoInputHook(VideoHookEvent handler) {
-  std::lock_guard lock(events_mutex_);
-  on_video_input_hook_ = std::move(handler);
+  AssignEvent(on_video_input_hook_, std::move(handler));
 }
 void TCustomEncoder::SetOnVideoOutputHook(VideoHookEvent handler) {
-  std::lock_guard lock(events_mutex_);
-  on_video_output_hook_ = std::move(handler);
+  AssignEvent(on_video_output_hook_, std::move(handler));
 }
 void TCustomEncoder::SetOnAudioHook(AudioHookEvent handler) {
-  std::lock_guard lock(events_mutex_);
-  on_audio_hook_ = std::move(handler);
+  AssignEvent(on_audio_hook_, std::move(handler));
 }
 
 void TCustomEncoder::AttachHooks(TFFmpeg& task, const TOutputOptions& options) {
@@ -37,20 +34,12 @@ void TCustomEncoder::AttachHooks(TFFmpeg& task, const TOutputOptions& options) {
 }
 
 void TCustomEncoder::VideoInputHookRelay(TFFmpeg& task, THookInfo& info) {
-  VideoHookEvent handler;
-  {
-    std::lock_guard lock(events_mutex_);
-    handler = on_video_input_hook_;
-  }
+  const VideoHookEvent handler = EventOf(on_video_input_hook_);
   VideoHookRelay(handler, task, info);
 }
 
 void TCustomEncoder::VideoOutputHookRelay(TFFmpeg& task, THookInfo& info) {
-  VideoHookEvent handler;
-  {
-    std::lock_guard lock(events_mutex_);
-    handler = on_video_output_hook_;
-  }
+  const VideoHookEvent handler = EventOf(on_video_output_hook_);
   VideoHookRelay(handler, task, info);
 }
 
@@ -73,11 +62,7 @@ void TCustomEncoder::VideoHookRelay(const VideoHookEvent& handler, TFFmpeg& task
 
 void TCustomEncoder::AudioHookRelay(TFFmpeg& task, int64_t pts, const uint8_t* samples, int size,
                                     int sample_rate, int channels, int sample_format) {
-  AudioHookEvent handler;
-  {
-    std::lock_guard lock(events_mutex_);
-    handler = on_audio_hook_;
-  }
+  const AudioHookEvent handler = EventOf(on_audio_hook_);
   if (!handler) return;
   std::lock_guard lock(audio_hook_lock_);
   handler(*this, IndexOf(&task), pts, samples, size, sample_rate, channels, sample_format);
