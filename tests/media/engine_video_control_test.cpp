@@ -1,5 +1,5 @@
-// Video encoder control: forced key frames, rate-control overrides and the motion estimation
-// threshold that the current encoders no longer have.
+// Video encoder control: forced key frames, rate-control overrides, and the motion estimation
+// threshold that is only checked now.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -130,13 +130,6 @@ TEST_F(EngineVideoControl, RateOverrideChangesTheFramesInItsRange) {
   factor.emplace_back("rc_override", "25,49,-10");
   const auto smaller = Encode(factor, "factor.avi");
   EXPECT_LT(test::MeanPacketSize(smaller, 25, 50), 0.5 * test::MeanPacketSize(plain, 25, 50));
-}
-
-TEST_F(EngineVideoControl, MotionEstimationThresholdChangesNothing) {
-  const auto plain = Encode({{"vcodec", "mpeg4"}}, "plain.avi");
-  const auto with = Encode({{"vcodec", "mpeg4"}, {"me_threshold", "10"}}, "threshold.avi");
-  ASSERT_EQ(with.size(), plain.size());
-  for (size_t i = 0; i < plain.size(); ++i) EXPECT_EQ(with[i].size, plain[i].size) << i;
 }
 
 }  // namespace
