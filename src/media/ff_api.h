@@ -142,6 +142,7 @@ extern "C" {
   X(avcodec, av_bsf_send_packet) \
   X(avcodec, av_bsf_receive_packet) \
   X(avcodec, av_bsf_free) \
+  X(avcodec, av_bsf_list_parse_str) \
   X(avcodec, av_packet_get_side_data)
 
 #define TALLOWIN_FF_AVFORMAT(X) \

@@ -6,6 +6,7 @@
 #include "media/ff_engine_state.h"
 #include "media/ffmpeg_errors.h"
 #include "media/ffmpeg_exception.h"
+#include "media/ffmpeg_video_control.h"
 
 namespace tallowin::media {
 namespace {
@@ -181,7 +182,10 @@ void TCustomFFmpeg::Impl::EncodeFrame(OutputStream& ost, AVFrame* frame) {
         }
         ost.last_pts = frame->pts;
       }
-      frame->pict_type = AV_PICTURE_TYPE_NONE;
+      frame->pict_type = ForcedKeyFrameDue(outputs[ost.file].settings.forced_key_frames,
+                                           ost.next_forced_key, frame->pts, enc->time_base)
+                             ? AV_PICTURE_TYPE_I
+                             : AV_PICTURE_TYPE_NONE;
     }
     if (ost.frames_encoded >= ost.max_frames) {
       FinishStream(ost);
@@ -238,7 +242,7 @@ void TCustomFFmpeg::Impl::WriteVideoStats(OutputStream& ost, const AVPacket* pkt
                    VideoStatsFile::PictureTypeLetter(picture_type));
 }
 
-void TCustomFFmpeg::Impl::WritePacket(OutputStream& ost, AVPacket* pkt, AVRational source_tb) {
+void TCustomFFmpeg::Impl::MuxPacket(OutputStream& ost, AVPacket* pkt, AVRational source_tb) {
   OutputFile& file = outputs[ost.file];
   FF().av_packet_rescale_ts(pkt, source_tb, ost.st->time_base);
   pkt->stream_index = ost.st->index;

@@ -88,6 +88,7 @@ void TCustomFFmpeg::Impl::Flush() {
 void TCustomFFmpeg::Impl::WriteTrailers() {
   for (auto& file : outputs) {
     if (!file.header_written || file.trailer_written) continue;
+    FlushBitstreamFilters(file);
     file.trailer_written = true;
     const int r = FF().av_write_trailer(file.ctx.get());
     if (r < 0) throw FFmpegException(FileErrorText(file.name, r));
@@ -100,6 +101,7 @@ void TCustomFFmpeg::Impl::CloseFiles() {
   encoded.reset();
   for (auto& ost : ostreams) {
     ost.filter = StreamFilter();
+    ost.bsf = BitstreamFilterChain();
     ost.enc.reset();
   }
   for (auto& in : inputs)

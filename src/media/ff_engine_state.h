@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "media/ff_engine_bsf.h"
 #include "media/ff_engine_filter.h"
 #include "media/ff_engine_raii.h"
 #include "media/ff_engine_twopass.h"
@@ -67,8 +68,10 @@ struct OutputStream {
   int64_t source_end = AV_NOPTS_VALUE;  // end of the last frame given to the filter
   int64_t copy_first_dts = AV_NOPTS_VALUE;
   bool copy_seen_key = false;
-  TwoPassLog pass_log;       // pass 1 or 2 of a video stream
-  int64_t stats_frames = 0;  // vstats: frames and bytes written so far
+  BitstreamFilterChain bsf;    // vbsf, absf, sbsf
+  size_t next_forced_key = 0;  // force_key_frames: the first time not yet given a key frame
+  TwoPassLog pass_log;         // pass 1 or 2 of a video stream
+  int64_t stats_frames = 0;    // vstats: frames and bytes written so far
   int64_t stats_bytes = 0;
   int64_t join_audio_start = AV_NOPTS_VALUE;  // µs: the last audio frame given in join mode
 };
@@ -184,7 +187,12 @@ struct TCustomFFmpeg::Impl {
   void EncodeFrame(OutputStream& ost, AVFrame* frame);
   // One vstats line for an encoded video packet (encoder time base).
   void WriteVideoStats(OutputStream& ost, const AVPacket* pkt, int picture_type);
+  // Through the stream's bitstream filters (ff_engine_bsf.cpp), then to the muxer.
   void WritePacket(OutputStream& ost, AVPacket* pkt, AVRational source_time_base);
+  void OpenBitstreamFilters(OutputStream& ost);
+  void FilterPackets(OutputStream& ost, AVPacket* pkt);  // null: the end of the stream
+  void FlushBitstreamFilters(OutputFile& file);
+  void MuxPacket(OutputStream& ost, AVPacket* pkt, AVRational source_time_base);
   void CopyPacket(OutputStream& ost, const InputFile& ifile, const AVPacket* pkt);
   void FinishStream(OutputStream& ost);
   void FlushInput(int file);

@@ -7,6 +7,7 @@
 #include "media/ffmpeg_errors.h"
 #include "media/ffmpeg_exception.h"
 #include "media/ffmpeg_legacy_formats.h"
+#include "media/ffmpeg_video_control.h"
 
 namespace tallowin::media {
 namespace {
@@ -225,6 +226,7 @@ void TCustomFFmpeg::Impl::OpenEncoder(OutputStream& ost, const FilterSource& sou
       enc->flags |= AV_CODEC_FLAG_QSCALE;
       enc->global_quality = static_cast<int>(FF_QP2LAMBDA * o.qscale);
     }
+    if (!SetRateOverride(enc.get(), o.rc_override)) throw FFmpegException(open_error);
   } else {
     enc->sample_fmt = static_cast<AVSampleFormat>(FF().av_buffersink_get_format(sink));
     enc->sample_rate = FF().av_buffersink_get_sample_rate(sink);
@@ -388,6 +390,7 @@ void TCustomFFmpeg::Impl::WriteHeaders() {
                         AV_DICT_DONT_OVERWRITE);
     }
     FF().av_dict_set(&oc->metadata, "encoder", nullptr, 0);
+    for (int index : file.streams) OpenBitstreamFilters(ostreams[index]);
     Dictionary opts(file.options.FormatOptions());
     if (file.settings.mux_preload >= 0)
       FF().av_dict_set_int(&opts, "preload",

@@ -233,4 +233,15 @@ std::string LegacyVocabulary::ReplacementEncoder(const std::string& name) {
   return it == replacements.end() ? std::string() : it->second;
 }
 
+std::optional<std::string> LegacyVocabulary::BitstreamFilter(const std::string& name) {
+  static const std::unordered_map<std::string, std::string> filters = {
+      // Compressed MP3 frame headers could only be read back by mp3decomp; leaving the frames
+      // as they are gives the standard stream.
+      {"mp3comp", ""},
+  };
+  const auto it = filters.find(name);
+  if (it == filters.end()) return std::nullopt;
+  return it->second;
+}
+
 }  // namespace tallowin::media

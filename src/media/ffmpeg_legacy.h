@@ -1,7 +1,7 @@
 // The option vocabulary of the old command-line generation, realised over the current libraries:
 // old x264 names and flag values become x264 private options or x264-params, old flag values
 // without a current meaning that change nothing are dropped, and encoders that the current
-// libraries lack are replaced.
+// libraries lack are replaced; old bitstream filters without a current counterpart are dropped.
 #pragma once
 
 #include <optional>
@@ -22,6 +22,11 @@ class LegacyVocabulary {
 
   // The encoder that stands in for an old encoder name the current libraries lack, or empty.
   static std::string ReplacementEncoder(const std::string& name);
+
+  // How an old bitstream filter name is realised: the current filter in the library's list
+  // syntax ("name=option=value"), empty when the old filter is accepted without effect, or
+  // nullopt when the name is used as it stands.
+  static std::optional<std::string> BitstreamFilter(const std::string& name);
 
  private:
   // deblockalpha and deblockbeta set two halves of one x264 option.

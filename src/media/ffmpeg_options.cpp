@@ -10,6 +10,7 @@
 #include "media/ffmpeg_presets.h"
 #include "media/ffmpeg_target.h"
 #include "media/ffmpeg_values.h"
+#include "media/ffmpeg_video_control.h"
 
 namespace tallowin::media {
 namespace {
@@ -84,9 +85,9 @@ const std::unordered_map<std::string, OptionParser::Handler>& OptionParser::Tabl
       {"vn", &OptionParser::PendingBool},
       {"vdt", &OptionParser::PendingInt},
       {"qscale", &OptionParser::QScale},
-      {"rc_override", &OptionParser::NotYetAvailable},
+      {"rc_override", &OptionParser::RateOverrideOption},
       {"vcodec", &OptionParser::Codec},
-      {"me_threshold", &OptionParser::NotYetAvailable},
+      {"me_threshold", &OptionParser::PendingInt},
       {"sameq", &OptionParser::PendingBool},
       {"pass", &OptionParser::Pass},
       {"passlogfile", &OptionParser::PendingText},
@@ -107,7 +108,7 @@ const std::unordered_map<std::string, OptionParser::Handler>& OptionParser::Tabl
       {"qphist", &OptionParser::GlobalBool},
       {"force_fps", &OptionParser::PendingBool},
       {"streamid", &OptionParser::StreamId},
-      {"force_key_frames", &OptionParser::NotYetAvailable},
+      {"force_key_frames", &OptionParser::ForceKeyFrames},
       // Removed.
       {"croptop", &OptionParser::RemovedCrop},
       {"cropbottom", &OptionParser::RemovedCrop},
@@ -343,6 +344,7 @@ void OptionParser::PendingInt(const std::string& name, const std::string& value)
   else if (name == "dc")
     generic_.SetForKind(kVideo, "dc", value, strict_);
   // dframes and vdt: no data streams are written and frames are never discarded by number.
+  // me_threshold: the current encoders have no motion estimation threshold.
 }
 
 void OptionParser::PendingFloat(const std::string& name, const std::string& value) {
@@ -470,9 +472,14 @@ void OptionParser::RemovedPad(const std::string&, const std::string&) {
 }
 
 void OptionParser::BitstreamFilter(const std::string& name, const std::string& value) {
-  if (!FF().av_bsf_get_by_name(value.c_str()))
+  std::string filter = value;
+  if (auto current = LegacyVocabulary::BitstreamFilter(value)) {
+    if (current->empty()) return;  // an old filter without effect worth keeping
+    filter = *current;
+  } else if (!FF().av_bsf_get_by_name(value.c_str())) {
     throw FFmpegException("Unknown bitstream filter " + value);
-  NotYetAvailable(name, value);
+  }
+  pending_.bitstream_filters[KindOfPrefix(name[0])].push_back(filter);
 }
 
 void OptionParser::NewStream(const std::string& name, const std::string& value) {
@@ -610,6 +617,14 @@ void OptionParser::StreamId(const std::string& name, const std::string& value) {
   const long long id = std::strtoll(id_text.c_str(), &end, 0);
   if (*end || id < 0 || id > INT32_MAX) throw FFmpegException(syntax);
   pending_.stream_ids[static_cast<int>(index)] = static_cast<int>(id);
+}
+
+void OptionParser::ForceKeyFrames(const std::string&, const std::string& value) {
+  pending_.forced_key_frames = ParseForcedKeyFrames(value);
+}
+
+void OptionParser::RateOverrideOption(const std::string&, const std::string& value) {
+  pending_.rc_override = ParseRateOverride(value);
 }
 
 void OptionParser::NotYetAvailable(const std::string& name, const std::string&) {

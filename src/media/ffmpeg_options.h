@@ -99,6 +99,8 @@ class OptionParser {
   void Target(const std::string& name, const std::string& value);
   void Matrix(const std::string& name, const std::string& value);
   void StreamId(const std::string& name, const std::string& value);
+  void ForceKeyFrames(const std::string& name, const std::string& value);
+  void RateOverrideOption(const std::string& name, const std::string& value);
   void NotYetAvailable(const std::string& name, const std::string& value);
 
   Hooks hooks_;

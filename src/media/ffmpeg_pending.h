@@ -18,6 +18,14 @@ namespace tallowin::media {
 // Stream kinds of the output, indexed like the per-kind arrays below.
 enum StreamKind { kVideo = 0, kAudio = 1, kSubtitle = 2, kStreamKinds = 3 };
 
+// One range of rc_override: frames start..end (inclusive) get the fixed quantiser `qscale`, or,
+// when it is 0, `quality_factor` times the bits that rate control would give them.
+struct RateOverride {
+  int start_frame = 0, end_frame = 0;
+  int qscale = 0;
+  float quality_factor = 1.0f;
+};
+
 // Options of the next input or output file.
 struct PendingOptions {
   std::string format;                  // f
@@ -51,7 +59,9 @@ struct PendingOptions {
   std::string target;                                        // target
   std::vector<std::string> bitstream_filters[kStreamKinds];  // vbsf, absf, sbsf
   std::vector<uint16_t> intra_matrix, inter_matrix;          // 64 coefficients each, or none
-  std::map<int, int> stream_ids;  // streamid: output stream index -> container stream id
+  std::map<int, int> stream_ids;           // streamid: output stream index -> container stream id
+  std::vector<int64_t> forced_key_frames;  // force_key_frames (µs from the output start, ascending)
+  std::vector<RateOverride> rc_override;   // rc_override
 };
 
 // Task-wide settings.
