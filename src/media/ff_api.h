@@ -176,6 +176,8 @@ extern "C" {
   X(avformat, avio_closep) \
   X(avformat, avio_size) \
   X(avformat, av_guess_frame_rate) \
+  X(avformat, avformat_transfer_internal_stream_timing_info) \
+  X(avformat, av_stream_get_codec_timebase) \
   X(avformat, av_guess_sample_aspect_ratio) \
   X(avformat, avformat_get_class) \
   X(avformat, avio_seek) \

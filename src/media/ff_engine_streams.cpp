@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <numeric>
 
 #include "media/ff_engine_state.h"
 #include "media/ffmpeg_errors.h"
@@ -317,7 +318,18 @@ void TCustomFFmpeg::Impl::PrepareStreams() {
                  FF().av_codec_get_id(of->codec_tag, par->codec_tag) != par->codec_id) {
         par->codec_tag = 0;  // the container would reject the input's tag
       }
+      // The stream's timing as the container wants it (AVI counts in frames, with the codec's
+      // ticks per frame), with copytb the demuxer's time base.
       ost.st->time_base = ist.st->time_base;
+      if (FF().avformat_transfer_internal_stream_timing_info(
+              of, ost.st, ist.st, parser.global().copy_tb ? AVFMT_TBCF_DEMUXER : AVFMT_TBCF_AUTO) >=
+          0) {
+        const AVRational tb = FF().av_stream_get_codec_timebase(ost.st);
+        if (tb.num > 0 && tb.den > 0) {
+          const int common = std::gcd(tb.num, tb.den);
+          ost.st->time_base = AVRational{tb.num / common, tb.den / common};
+        }
+      }
       ost.st->avg_frame_rate = ist.st->avg_frame_rate;
       ost.st->r_frame_rate = ist.st->r_frame_rate;
       ost.st->sample_aspect_ratio = ist.st->sample_aspect_ratio;

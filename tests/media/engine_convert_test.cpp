@@ -129,6 +129,17 @@ TEST_F(EngineConvert, DisabledKindsAndStreamCopy) {
   EXPECT_EQ(p["stream0.codec_name"], "h264");
   EXPECT_EQ(p["stream0.nb_read_frames"], "75");
   EXPECT_EQ(p["stream1.codec_name"], "aac");
+
+  // AVI counts time in frames: H.264 with B-frames copied into it still decodes without a time
+  // stamp complaint, at the input's rate.
+  const path avi = Convert({{"vcodec", "copy"}, {"an", "1"}}, "copy.avi");
+  p = Probe(avi);
+  EXPECT_EQ(p["stream0.nb_read_frames"], "75");
+  EXPECT_EQ(p["stream0.r_frame_rate"], "25/1");
+  const auto decode =
+      test::RunProcess({"ffmpeg", "-v", "error", "-i", avi.string(), "-f", "null", "-"});
+  EXPECT_EQ(decode.exit_code, 0);
+  EXPECT_EQ(decode.output, "");
 }
 
 TEST_F(EngineConvert, TimeSizeFrameLimitsAndMetadata) {
