@@ -35,14 +35,15 @@ int JoinSourceStream(const InputFile& in, StreamKind kind) {
 
 }  // namespace
 
+void TCustomFFmpeg::Impl::CheckJoinKind(StreamKind kind) const {
+  for (size_t f = 0; f < inputs.size(); ++f)
+    if (JoinSourceStream(inputs[f], kind) < 0)
+      throw FFmpegException("input file #" + std::to_string(f) + " has no " + KindWord(kind) +
+                            " stream to join");
+}
+
 void TCustomFFmpeg::Impl::PrepareJoin(const OutputFile& file) {
-  for (int index : file.streams) {
-    const StreamKind kind = ostreams[index].kind;
-    for (size_t f = 0; f < inputs.size(); ++f)
-      if (JoinSourceStream(inputs[f], kind) < 0)
-        throw FFmpegException("input file #" + std::to_string(f) + " has no " + KindWord(kind) +
-                              " stream to join");
-  }
+  for (int index : file.streams) CheckJoinKind(ostreams[index].kind);
   int64_t sum = 0;
   for (const auto& in : inputs) {
     int64_t duration = in.ctx->duration > 0 ? in.ctx->duration : 0;
