@@ -140,7 +140,8 @@ void TCustomFFmpeg::Impl::AdvanceJoin(int file) {
     ifile.streams[ost.source_stream].outputs.clear();
 
     InputFile& nfile = inputs[next];
-    const int stream = JoinSourceStream(nfile, ost.kind);
+    // Streams of this file that already moved on count as reading the next input.
+    const int stream = ChooseSource(static_cast<int>(k), next, next + 1).second;
     if (stream < 0)
       throw FFmpegException("input file #" + std::to_string(next) + " has no " +
                             KindWord(ost.kind) + " stream to join");

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "media/ff_engine_filter.h"
@@ -161,6 +162,9 @@ struct TCustomFFmpeg::Impl {
   void Run();
   void Transcode();
   void MapStreams();
+  // The input stream (file, stream) that output stream k reads without maps, from the inputs
+  // first..end-1; (-1, -1) when none has its kind.
+  std::pair<int, int> ChooseSource(int k, int first, int end) const;
   // Chapters, metadata maps and the metadata that carries over from the inputs
   // (ff_engine_maps.cpp).
   void CopyChapters();

@@ -79,47 +79,45 @@ void TCustomFFmpeg::Impl::MapStreams() {
     }
     return;
   }
-  // Without maps, the first stream of a kind in an output file reads the inputs' best stream of
-  // that kind; a further one (newaudio...) reads the next stream of the kind that its file does
-  // not read yet, and the best one again when none is left.
   for (size_t k = 0; k < ostreams.size(); ++k) {
     OutputStream& ost = ostreams[k];
-    const AVMediaType type = MediaType(ost.kind);
-    auto read_by_file = [&](int f, int s) {
-      for (size_t j = 0; j < k; ++j)
-        if (ostreams[j].file == ost.file && ostreams[j].source_file == f &&
-            ostreams[j].source_stream == s)
-          return true;
-      return false;
-    };
-    auto take = [&ost](int f, int s) {
-      ost.source_file = f;
-      ost.source_stream = s;
-    };
-    int reuse_file = -1, reuse_stream = -1;
-    for (int f = 0; f < static_cast<int>(inputs.size()) && ost.source_file < 0; ++f) {
-      const InputFile& in = inputs[f];
-      const int best = FF().av_find_best_stream(in.ctx.get(), type, -1, -1, nullptr, 0);
-      if (best < 0 || in.streams[best].st->discard == AVDISCARD_ALL) continue;
-      if (reuse_file < 0) {
-        reuse_file = f;
-        reuse_stream = best;
-      }
-      if (!read_by_file(f, best)) {
-        take(f, best);
-        break;
-      }
-      for (int s = 0; s < static_cast<int>(in.streams.size()) && ost.source_file < 0; ++s) {
-        const AVStream* st = in.streams[s].st;
-        if (st->codecpar->codec_type == type && st->discard != AVDISCARD_ALL && !read_by_file(f, s))
-          take(f, s);
-      }
-    }
-    if (ost.source_file < 0 && reuse_file >= 0) take(reuse_file, reuse_stream);
-    if (ost.source_file < 0)
+    const auto [file, stream] =
+        ChooseSource(static_cast<int>(k), 0, static_cast<int>(inputs.size()));
+    if (file < 0)
       throw FFmpegException(Printf("Could not find input stream matching output stream #%d.%d (%s)",
-                                   ost.file, ost.st->index, TypeName(type).c_str()));
+                                   ost.file, ost.st->index, TypeName(MediaType(ost.kind)).c_str()));
+    ost.source_file = file;
+    ost.source_stream = stream;
   }
+}
+
+std::pair<int, int> TCustomFFmpeg::Impl::ChooseSource(int k, int first, int end) const {
+  // The first stream of a kind in an output file reads the inputs' best stream of that kind; a
+  // further one (newaudio...) reads the next stream of the kind that its file does not read yet,
+  // and the best one again when none is left.
+  const OutputStream& ost = ostreams[k];
+  const AVMediaType type = MediaType(ost.kind);
+  auto read_by_file = [&](int f, int s) {
+    for (int j = 0; j < k; ++j)
+      if (ostreams[j].file == ost.file && ostreams[j].source_file == f &&
+          ostreams[j].source_stream == s)
+        return true;
+    return false;
+  };
+  std::pair<int, int> reuse{-1, -1};
+  for (int f = first; f < end; ++f) {
+    const InputFile& in = inputs[f];
+    const int best = FF().av_find_best_stream(in.ctx.get(), type, -1, -1, nullptr, 0);
+    if (best < 0 || in.streams[best].st->discard == AVDISCARD_ALL) continue;
+    if (reuse.first < 0) reuse = {f, best};
+    if (!read_by_file(f, best)) return {f, best};
+    for (int s = 0; s < static_cast<int>(in.streams.size()); ++s) {
+      const AVStream* st = in.streams[s].st;
+      if (st->codecpar->codec_type == type && st->discard != AVDISCARD_ALL && !read_by_file(f, s))
+        return {f, s};
+    }
+  }
+  return reuse;
 }
 
 void TCustomFFmpeg::Impl::OpenDecoder(int file, int stream) {

@@ -88,6 +88,16 @@ std::map<std::string, std::string> Probe(const path& file) {
   return out;
 }
 
+// The zero crossing rate of one second of an audio stream (ffmpeg's astats), from `at` seconds.
+double ZeroCrossingRate(const path& file, const std::string& stream, double at) {
+  auto r =
+      test::RunProcess({"ffmpeg", "-nostdin", "-v", "info", "-ss", std::to_string(at), "-t", "1",
+                        "-i", file.string(), "-map", stream, "-af", "astats", "-f", "null", "-"});
+  const std::string key = "Zero crossings rate: ";
+  const size_t p = r.output.rfind(key);  // the last one is the overall value
+  return p == std::string::npos ? -1 : std::atof(r.output.c_str() + p + key.size());
+}
+
 double Seconds(const std::string& text) {
   return text.empty() ? -1 : std::atof(text.c_str());
 }
@@ -283,6 +293,29 @@ TEST_F(EngineMaps, NewAudioTakesTheNextTrackWithItsOwnOptions) {
   EXPECT_EQ(Run({several}, {{"sn", "1"}, {"map", "0.0"}, {"map", "0.1"}}, {{"newaudio", ""}},
                 "short_maps.mkv"),
             "Number of stream maps must match number of output streams");
+}
+
+TEST_F(EngineMaps, AddedStreamsFollowAJoin) {
+  const path several = test::SeveralStreamsClip();
+  TCustomFFmpeg engine;
+  for (int i = 0; i < 2; ++i)
+    ASSERT_TRUE(engine.OpenInput(several.string())) << engine.LastErrMsg();
+  Set(engine, {{"vcodec", "mpeg4"}, {"acodec", "libvorbis"}, {"sn", "1"}});
+  const path out = dir_ / "joined.mkv";
+  ASSERT_EQ(engine.OpenOutput(out.string(), true), 0) << engine.LastErrMsg();
+  Set(engine, {{"acodec", "libvorbis"}, {"newaudio", ""}});
+  ASSERT_TRUE(engine.Start(false));
+  ASSERT_TRUE(engine.Finished()) << engine.FailureMessage();
+  auto p = Probe(out);
+  ASSERT_EQ(p["format.nb_streams"], "3");
+  // Each output track keeps to one input track (300 Hz or 600 Hz) through both inputs.
+  for (const char* track : {"0:a:0", "0:a:1"}) {
+    const double first = ZeroCrossingRate(out, track, 0.5),
+                 second = ZeroCrossingRate(out, track, 2.5);
+    EXPECT_GT(first, 0) << track;
+    EXPECT_NEAR(second / first, 1.0, 0.1) << track;
+  }
+  EXPECT_GT(ZeroCrossingRate(out, "0:a:1", 0.5) / ZeroCrossingRate(out, "0:a:0", 0.5), 1.2);
 }
 
 TEST_F(EngineMaps, NewVideoAndSubtitleStreams) {
