@@ -219,7 +219,8 @@ void TCustomFFmpeg::Impl::AddOutputStream(OutputFile& file, int file_index, Stre
 
 void TCustomFFmpeg::Impl::AddStreamToLastOutput(StreamKind kind) {
   if (outputs.empty()) throw FFmpegException("At least one output file must be specified");
-  // Headers are written when the run starts; options are refused while it runs.
+  // Headers are written when the run starts, and the files are closed when it ends.
+  if (started || running || terminated) throw FFmpegException("Cannot open files while working.");
   OutputFile& file = outputs.back();
   const int file_index = static_cast<int>(outputs.size()) - 1;
   // The stream follows its file in everything but the options of its kind.

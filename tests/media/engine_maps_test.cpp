@@ -348,6 +348,14 @@ TEST_F(EngineMaps, AddedStreamsAreRefusedWhenTheyCannotBeMade) {
   // A file holds at most 20 streams; it has video and audio already.
   for (int i = 0; i < 18; ++i) ASSERT_EQ(Failure(engine, "newaudio", ""), "") << i;
   EXPECT_EQ(Failure(engine, "newaudio", ""), "new_audio_stream fail: Could not alloc stream");
+
+  // Once the run has ended its files are closed.
+  TCustomFFmpeg done;
+  ASSERT_TRUE(done.OpenInput(test::StandardClip().string())) << done.LastErrMsg();
+  done.SetOption("vframes", "5");
+  ASSERT_EQ(done.OpenOutput((dir_ / "done.mkv").string()), 0) << done.LastErrMsg();
+  ASSERT_TRUE(done.Start(false));
+  EXPECT_EQ(Failure(done, "newvideo", ""), "Cannot open files while working.");
 }
 
 }  // namespace
