@@ -43,6 +43,7 @@ extern "C" {
   X(avutil, av_strerror) \
   X(avutil, av_malloc) \
   X(avutil, av_mallocz) \
+  X(avutil, av_realloc_array) \
   X(avutil, av_free) \
   X(avutil, av_freep) \
   X(avutil, av_strdup) \

@@ -138,7 +138,7 @@ void TCustomFFmpeg::Impl::FilterFrame(OutputStream& ost, AVFrame* frame, const I
       ost.filter.Close(ost.source_end);
       DrainFilter(ost);
     }
-    ost.filter.Configure(source, ost.filter_chain, outputs[ost.file].options.ScalerFlags(), &owner);
+    ost.filter.Configure(source, ost.filter_chain, ost.options.ScalerFlags(), &owner);
     if (ost.kind == kAudio && ost.enc->frame_size > 0 &&
         !(ost.codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE))
       FF().av_buffersink_set_frame_size(ost.filter.sink(), ost.enc->frame_size);

@@ -35,14 +35,15 @@ int JoinSourceStream(const InputFile& in, StreamKind kind) {
 
 }  // namespace
 
+void TCustomFFmpeg::Impl::CheckJoinKind(StreamKind kind) const {
+  for (size_t f = 0; f < inputs.size(); ++f)
+    if (JoinSourceStream(inputs[f], kind) < 0)
+      throw FFmpegException("input file #" + std::to_string(f) + " has no " + KindWord(kind) +
+                            " stream to join");
+}
+
 void TCustomFFmpeg::Impl::PrepareJoin(const OutputFile& file) {
-  for (int index : file.streams) {
-    const StreamKind kind = ostreams[index].kind;
-    for (size_t f = 0; f < inputs.size(); ++f)
-      if (JoinSourceStream(inputs[f], kind) < 0)
-        throw FFmpegException("input file #" + std::to_string(f) + " has no " + KindWord(kind) +
-                              " stream to join");
-  }
+  for (int index : file.streams) CheckJoinKind(ostreams[index].kind);
   int64_t sum = 0;
   for (const auto& in : inputs) {
     int64_t duration = in.ctx->duration > 0 ? in.ctx->duration : 0;
@@ -139,7 +140,8 @@ void TCustomFFmpeg::Impl::AdvanceJoin(int file) {
     ifile.streams[ost.source_stream].outputs.clear();
 
     InputFile& nfile = inputs[next];
-    const int stream = JoinSourceStream(nfile, ost.kind);
+    // Streams of this file that already moved on count as reading the next input.
+    const int stream = ChooseSource(static_cast<int>(k), next, next + 1).second;
     if (stream < 0)
       throw FFmpegException("input file #" + std::to_string(next) + " has no " +
                             KindWord(ost.kind) + " stream to join");

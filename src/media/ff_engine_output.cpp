@@ -13,6 +13,7 @@ namespace tallowin::media {
 namespace {
 
 const char* const kKindWords[kStreamKinds] = {"video", "audio", "subtitle"};
+constexpr int kMaxOutputStreams = 20;  // streams of one output file
 
 AVMediaType MediaType(StreamKind kind) {
   return kind == kVideo   ? AVMEDIA_TYPE_VIDEO
@@ -129,7 +130,7 @@ void TCustomFFmpeg::Impl::OpenOutputStreams(OutputFile& file, int file_index,
               is.st->discard != AVDISCARD_ALL && is.st->codecpar->codec_type == MediaType(kind);
       wanted = present;
     }
-    if (wanted) AddOutputStream(file, file_index, kind);
+    if (wanted) AddOutputStream(file, file_index, kind, file.settings, file.options);
   }
 
   // Refused before the file is created.
@@ -162,19 +163,26 @@ void TCustomFFmpeg::Impl::OpenOutputStreams(OutputFile& file, int file_index,
   }
 }
 
-void TCustomFFmpeg::Impl::AddOutputStream(OutputFile& file, int file_index, StreamKind kind) {
-  const PendingOptions& o = file.settings;
+void TCustomFFmpeg::Impl::AddOutputStream(OutputFile& file, int file_index, StreamKind kind,
+                                          const PendingOptions& settings,
+                                          const GenericOptionStore& options) {
+  const PendingOptions& o = settings;
   AVFormatContext* oc = file.ctx.get();
+  if (file.streams.size() >= static_cast<size_t>(kMaxOutputStreams))
+    throw FFmpegException(std::string("new_") + kKindWords[kind] +
+                          "_stream fail: Could not alloc stream");
   OutputStream ost;
   ost.file = file_index;
   ost.kind = kind;
+  ost.settings = settings;
+  ost.options = options;
   ost.max_frames = o.max_frames[kind];
   const std::string& name = o.codec[kind];
   if (name == "copy") {
     ost.copy = true;
   } else if (!name.empty()) {
     bool experimental_ok = false;
-    if (AVDictionary* opts = file.options.CodecOptions(kind, nullptr, true)) {
+    if (AVDictionary* opts = options.CodecOptions(kind, nullptr, true)) {
       const AVDictionaryEntry* e = FF().av_dict_get(opts, "strict", nullptr, 0);
       experimental_ok =
           e && (std::string(e->value) == "experimental" || std::string(e->value) == "-2");
@@ -207,6 +215,22 @@ void TCustomFFmpeg::Impl::AddOutputStream(OutputFile& file, int file_index, Stre
     FF().av_dict_set(&ost.st->metadata, "language", o.language[kind].c_str(), 0);
   file.streams.push_back(static_cast<int>(ostreams.size()));
   ostreams.push_back(std::move(ost));
+}
+
+void TCustomFFmpeg::Impl::AddStreamToLastOutput(StreamKind kind) {
+  if (outputs.empty()) throw FFmpegException("At least one output file must be specified");
+  // Headers are written when the run starts, and the files are closed when it ends.
+  if (started || running || terminated) throw FFmpegException("Cannot open files while working.");
+  OutputFile& file = outputs.back();
+  const int file_index = static_cast<int>(outputs.size()) - 1;
+  // The stream follows its file in everything but the options of its kind.
+  const PendingOptions& pending = parser.pending();
+  PendingOptions settings = file.settings;
+  CopyKindOptions(settings, pending, kind);
+  for (const auto& [index, id] : pending.stream_ids) settings.stream_ids[index] = id;
+  // A stream cannot be taken out of the file again: every check comes first.
+  if (joined) CheckJoinKind(kind);
+  AddOutputStream(file, file_index, kind, settings, parser.generic());
 }
 
 }  // namespace tallowin::media

@@ -28,6 +28,9 @@ int TCustomFFmpeg::Impl::ChooseInput() const {
 void TCustomFFmpeg::Impl::Transcode() {
   MapStreams();
   PrepareStreams();
+  CopyChapters();
+  ApplyMetadataMaps();
+  CarryOverMetadata();
   WriteHeaders();
   decoded.reset(FF().av_frame_alloc());
   filtered.reset(FF().av_frame_alloc());

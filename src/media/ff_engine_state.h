@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "media/ff_engine_bsf.h"
@@ -50,6 +51,11 @@ struct OutputStream {
   StreamKind kind = kVideo;
   bool copy = false;
   const AVCodec* codec = nullptr;  // the encoder (null for a copy)
+  // The stream's own options: those of its file, or, for a stream added by newvideo, newaudio or
+  // newsubtitle, the options of its kind given since. File-wide options (times, size limit,
+  // muxing) are read from the file.
+  PendingOptions settings;
+  GenericOptionStore options;
   int source_file = -1, source_stream = -1;
   CodecContextPtr enc;
   StreamFilter filter;
@@ -156,11 +162,16 @@ struct TCustomFFmpeg::Impl {
   void OpenOutputFile(const std::string& name, bool join);
   void OpenOutputStreams(OutputFile& file, int file_index, const AVOutputFormat* format,
                          const std::string& name, bool join);
-  void AddOutputStream(OutputFile& file, int file_index, StreamKind kind);
+  void AddOutputStream(OutputFile& file, int file_index, StreamKind kind,
+                       const PendingOptions& settings, const GenericOptionStore& options);
+  // newvideo, newaudio, newsubtitle: one more stream of `kind` in the last output file, with the
+  // pending options of that kind.
+  void AddStreamToLastOutput(StreamKind kind);
 
   // Join mode (ff_engine_join.cpp): checks the inputs and sets the expected duration; moves the
   // output streams from an input that ended to the next one.
   void PrepareJoin(const OutputFile& file);
+  void CheckJoinKind(StreamKind kind) const;
   void AdvanceJoin(int file);
   void DrainJoinedFilter(OutputStream& ost);
 
@@ -168,6 +179,14 @@ struct TCustomFFmpeg::Impl {
   void Run();
   void Transcode();
   void MapStreams();
+  // The input stream (file, stream) that output stream k reads without maps, from the inputs
+  // first..end-1; (-1, -1) when none has its kind.
+  std::pair<int, int> ChooseSource(int k, int first, int end) const;
+  // Chapters, metadata maps and the metadata that carries over from the inputs
+  // (ff_engine_maps.cpp).
+  void CopyChapters();
+  void ApplyMetadataMaps();
+  void CarryOverMetadata();
   void PrepareStreams();
   void OpenDecoder(int file, int stream);
   void OpenEncoder(OutputStream& ost, const FilterSource& source);

@@ -81,19 +81,45 @@ void TCustomFFmpeg::Impl::MapStreams() {
     }
     return;
   }
-  for (auto& ost : ostreams) {
-    const AVMediaType type = MediaType(ost.kind);
-    for (size_t f = 0; f < inputs.size() && ost.source_file < 0; ++f) {
-      const int best = FF().av_find_best_stream(inputs[f].ctx.get(), type, -1, -1, nullptr, 0);
-      if (best >= 0 && inputs[f].streams[best].st->discard != AVDISCARD_ALL) {
-        ost.source_file = static_cast<int>(f);
-        ost.source_stream = best;
-      }
-    }
-    if (ost.source_file < 0)
+  for (size_t k = 0; k < ostreams.size(); ++k) {
+    OutputStream& ost = ostreams[k];
+    const auto [file, stream] =
+        ChooseSource(static_cast<int>(k), 0, static_cast<int>(inputs.size()));
+    if (file < 0)
       throw FFmpegException(Printf("Could not find input stream matching output stream #%d.%d (%s)",
-                                   ost.file, ost.st->index, TypeName(type).c_str()));
+                                   ost.file, ost.st->index, TypeName(MediaType(ost.kind)).c_str()));
+    ost.source_file = file;
+    ost.source_stream = stream;
   }
+}
+
+std::pair<int, int> TCustomFFmpeg::Impl::ChooseSource(int k, int first, int end) const {
+  // The first stream of a kind in an output file reads the inputs' best stream of that kind; a
+  // further one (newaudio...) reads the next stream of the kind that its file does not read yet,
+  // and the best one again when none is left.
+  const OutputStream& ost = ostreams[k];
+  const AVMediaType type = MediaType(ost.kind);
+  auto read_by_file = [&](int f, int s) {
+    for (int j = 0; j < k; ++j)
+      if (ostreams[j].file == ost.file && ostreams[j].source_file == f &&
+          ostreams[j].source_stream == s)
+        return true;
+    return false;
+  };
+  std::pair<int, int> reuse{-1, -1};
+  for (int f = first; f < end; ++f) {
+    const InputFile& in = inputs[f];
+    const int best = FF().av_find_best_stream(in.ctx.get(), type, -1, -1, nullptr, 0);
+    if (best < 0 || in.streams[best].st->discard == AVDISCARD_ALL) continue;
+    if (reuse.first < 0) reuse = {f, best};
+    if (!read_by_file(f, best)) return {f, best};
+    for (int s = 0; s < static_cast<int>(in.streams.size()); ++s) {
+      const AVStream* st = in.streams[s].st;
+      if (st->codecpar->codec_type == type && st->discard != AVDISCARD_ALL && !read_by_file(f, s))
+        return {f, s};
+    }
+  }
+  return reuse;
 }
 
 void TCustomFFmpeg::Impl::OpenDecoder(int file, int stream) {
@@ -124,7 +150,7 @@ void TCustomFFmpeg::Impl::OpenDecoder(int file, int stream) {
 
 std::string TCustomFFmpeg::Impl::FilterChain(const OutputStream& ost,
                                              const FilterSource& source) const {
-  const PendingOptions& o = outputs[ost.file].settings;
+  const PendingOptions& o = ost.settings;
   std::vector<std::string> parts;
   if (ost.kind == kVideo) {
     if (!o.video_filters.empty()) parts.push_back(o.video_filters);
@@ -194,7 +220,7 @@ std::string TCustomFFmpeg::Impl::FilterChain(const OutputStream& ost,
 
 void TCustomFFmpeg::Impl::OpenEncoder(OutputStream& ost, const FilterSource& source) {
   OutputFile& file = outputs[ost.file];
-  const PendingOptions& o = file.settings;
+  const PendingOptions& o = ost.settings;
   const std::string type = TypeName(MediaType(ost.kind));
   const std::string open_error = Printf(
       "Error while opening encoder for output stream #%d.%d (%s) - maybe incorrect parameters "
@@ -237,7 +263,7 @@ void TCustomFFmpeg::Impl::OpenEncoder(OutputStream& ost, const FilterSource& sou
   (void)source;
   enc->codec_tag = o.tag[ost.kind];
   if (file.ctx->oformat->flags & AVFMT_GLOBALHEADER) enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-  Dictionary opts(file.options.CodecOptions(ost.kind, ost.codec, true));
+  Dictionary opts(ost.options.CodecOptions(ost.kind, ost.codec, true));
   if (!FF().av_dict_get(opts.get(), "threads", nullptr, 0)) {
     const int threads = parser.global().threads;
     FF().av_dict_set(&opts, "threads", threads > 0 ? std::to_string(threads).c_str() : "auto", 0);
@@ -261,7 +287,7 @@ void TCustomFFmpeg::Impl::OpenEncoder(OutputStream& ost, const FilterSource& sou
 }
 
 void TCustomFFmpeg::Impl::ChooseSupportedFormats(OutputStream& ost) {
-  PendingOptions& o = outputs[ost.file].settings;
+  PendingOptions& o = ost.settings;
   const char* codec = ost.codec->name;
   if (ost.kind == kVideo) {
     const std::string pix_fmt = ClosestPixelFormat(ost.codec, o.pix_fmt);
@@ -290,7 +316,7 @@ void TCustomFFmpeg::Impl::PrepareStreams() {
     InputFile& ifile = inputs[ost.source_file];
     InputStream& ist = ifile.streams[ost.source_stream];
     OutputFile& file = outputs[ost.file];
-    const PendingOptions& o = file.settings;
+    const PendingOptions& o = ost.settings;
     const std::string type = TypeName(MediaType(ost.kind));
     ist.used = true;
     ist.outputs.push_back(static_cast<int>(&ost - ostreams.data()));
@@ -379,7 +405,7 @@ void TCustomFFmpeg::Impl::PrepareStreams() {
       source = FilterSource::FromFrame(AVMEDIA_TYPE_AUDIO, &probe, source.time_base, {0, 1});
     }
     ChooseSupportedFormats(ost);
-    const std::string sws = file.options.ScalerFlags();
+    const std::string sws = ost.options.ScalerFlags();
     ost.filter.Configure(source, FilterChain(ost, source), sws, &owner);
     OpenEncoder(ost, source);
     ost.filter_chain = FilterChain(ost, source);
@@ -393,14 +419,6 @@ void TCustomFFmpeg::Impl::WriteHeaders() {
   for (size_t f = 0; f < outputs.size(); ++f) {
     OutputFile& file = outputs[f];
     AVFormatContext* oc = file.ctx.get();
-    // The input's metadata carries over unless the options set it.
-    for (int index : file.streams) {
-      const OutputStream& ost = ostreams[index];
-      const InputFile& in = inputs[ost.source_file];
-      FF().av_dict_copy(&oc->metadata, in.ctx->metadata, AV_DICT_DONT_OVERWRITE);
-      FF().av_dict_copy(&ost.st->metadata, in.streams[ost.source_stream].st->metadata,
-                        AV_DICT_DONT_OVERWRITE);
-    }
     FF().av_dict_set(&oc->metadata, "encoder", nullptr, 0);
     for (int index : file.streams) OpenBitstreamFilters(ostreams[index]);
     Dictionary opts(file.options.FormatOptions());

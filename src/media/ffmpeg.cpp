@@ -70,7 +70,8 @@ TCustomFFmpeg::Impl::Impl(TCustomFFmpeg& owner, int max_files)
                 if (is.st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
                   rates.push_back(FF().av_guess_frame_rate(in.ctx.get(), is.st, nullptr));
             return rates;
-          }}) {}
+          },
+          [this](StreamKind kind) { AddStreamToLastOutput(kind); }}) {}
 
 void TCustomFFmpeg::Impl::SetError(const std::string& text) {
   std::lock_guard lock(text_mutex);

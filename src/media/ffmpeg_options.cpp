@@ -44,8 +44,8 @@ const std::unordered_map<std::string, OptionParser::Handler>& OptionParser::Tabl
       // Global and input/output control.
       {"f", &OptionParser::Format},
       {"map", &OptionParser::Map},
-      {"map_meta_data", &OptionParser::NotYetAvailable},
-      {"map_chapters", &OptionParser::NotYetAvailable},
+      {"map_meta_data", &OptionParser::MapMetadata},
+      {"map_chapters", &OptionParser::MapChapters},
       {"t", &OptionParser::Time},
       {"fs", &OptionParser::FileSize},
       {"ss", &OptionParser::Time},
@@ -480,12 +480,6 @@ void OptionParser::BitstreamFilter(const std::string& name, const std::string& v
     throw FFmpegException("Unknown bitstream filter " + value);
   }
   pending_.bitstream_filters[KindOfPrefix(name[0])].push_back(filter);
-}
-
-void OptionParser::NewStream(const std::string& name, const std::string& value) {
-  if (!hooks_.output_count || hooks_.output_count() == 0)
-    throw FFmpegException("At least one output file must be specified");
-  NotYetAvailable(name, value);
 }
 
 namespace {

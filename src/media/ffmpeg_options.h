@@ -25,6 +25,8 @@ class OptionParser {
     std::function<int()> output_count;  // output files opened so far
     // The frame rates of the inputs' video streams, in input order.
     std::function<std::vector<AVRational>()> input_frame_rates;
+    // Adds one stream of the kind to the last output file opened (newvideo, newaudio, newsubtitle).
+    std::function<void(StreamKind)> new_stream;
   };
 
   explicit OptionParser(Hooks hooks);
@@ -95,6 +97,8 @@ class OptionParser {
   void RemovedPad(const std::string& name, const std::string& value);
   void BitstreamFilter(const std::string& name, const std::string& value);
   void NewStream(const std::string& name, const std::string& value);
+  void MapMetadata(const std::string& name, const std::string& value);
+  void MapChapters(const std::string& name, const std::string& value);
   void Preset(const std::string& name, const std::string& value);
   void Target(const std::string& name, const std::string& value);
   void Matrix(const std::string& name, const std::string& value);

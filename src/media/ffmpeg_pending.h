@@ -87,6 +87,32 @@ struct GlobalOptions {
     int file = 0, stream = 0, sync_file = -1, sync_stream = -1;
   };
   std::vector<StreamMap> stream_maps;
+  // map_meta_data: the metadata of one part of an input file goes to one part of an output file.
+  // A part is the file itself ('g'), or a stream, chapter or program of it ('s', 'c', 'p') with
+  // its index. A negative file index names no file.
+  struct MetadataPart {
+    int file = 0;
+    char type = 'g';
+    int index = 0;
+  };
+  struct MetadataMap {
+    MetadataPart out, in;
+  };
+  std::vector<MetadataMap> metadata_maps;
+  // map_chapters: the chapters of input file `in` go to output file `out` (a negative `in`: none).
+  struct ChapterMap {
+    int out = 0, in = 0;
+  };
+  std::vector<ChapterMap> chapter_maps;
 };
+
+// The options of one stream kind: the codec and what goes with it (tag, language, frame limit,
+// bitstream filters; size, rate, aspect, pixel format, quality, filters and matrices of video;
+// sample rate, channels, sample format and volume of audio). newvideo, newaudio and newsubtitle
+// take them for one more stream and then reset them.
+void CopyKindOptions(PendingOptions& to, const PendingOptions& from, StreamKind kind);
+inline void ResetKindOptions(PendingOptions& options, StreamKind kind) {
+  CopyKindOptions(options, PendingOptions(), kind);
+}
 
 }  // namespace tallowin::media
