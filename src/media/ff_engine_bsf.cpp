@@ -49,7 +49,7 @@ int BitstreamFilterChain::Receive(AVPacket* pkt) {
 }
 
 void TCustomFFmpeg::Impl::OpenBitstreamFilters(OutputStream& ost) {
-  const std::vector<std::string>& filters = outputs[ost.file].settings.bitstream_filters[ost.kind];
+  const std::vector<std::string>& filters = ost.settings.bitstream_filters[ost.kind];
   if (filters.empty()) return;
   const int r = ost.bsf.Init(filters, ost.st->codecpar, ost.st->time_base);
   if (r < 0)
@@ -74,7 +74,7 @@ void TCustomFFmpeg::Impl::WritePacket(OutputStream& ost, AVPacket* pkt, AVRation
 
 void TCustomFFmpeg::Impl::FilterPackets(OutputStream& ost, AVPacket* pkt) {
   auto failed = [&](int code) {
-    const std::string text = JoinFilters(outputs[ost.file].settings.bitstream_filters[ost.kind]) +
+    const std::string text = JoinFilters(ost.settings.bitstream_filters[ost.kind]) +
                              " failed for stream " + std::to_string(ost.st->index) + ", codec " +
                              (ost.copy ? "copy" : ost.codec->name) + ": " + ErrorCodeText(code);
     if (parser.global().exit_on_error) throw FFmpegException(text);

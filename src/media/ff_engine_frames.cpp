@@ -182,8 +182,8 @@ void TCustomFFmpeg::Impl::EncodeFrame(OutputStream& ost, AVFrame* frame) {
         }
         ost.last_pts = frame->pts;
       }
-      frame->pict_type = ForcedKeyFrameDue(outputs[ost.file].settings.forced_key_frames,
-                                           ost.next_forced_key, frame->pts, enc->time_base)
+      frame->pict_type = ForcedKeyFrameDue(ost.settings.forced_key_frames, ost.next_forced_key,
+                                           frame->pts, enc->time_base)
                              ? AV_PICTURE_TYPE_I
                              : AV_PICTURE_TYPE_NONE;
     }

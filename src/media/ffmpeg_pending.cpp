@@ -20,6 +20,8 @@ void CopyKindOptions(PendingOptions& to, const PendingOptions& from, StreamKind 
     to.intra_only = from.intra_only;
     to.intra_matrix = from.intra_matrix;
     to.inter_matrix = from.inter_matrix;
+    to.forced_key_frames = from.forced_key_frames;
+    to.rc_override = from.rc_override;
   } else if (kind == kAudio) {
     to.sample_rate = from.sample_rate;
     to.channels = from.channels;
