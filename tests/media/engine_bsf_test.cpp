@@ -70,12 +70,7 @@ class EngineBsf : public testing::Test {
 
   std::string Failure(const std::string& name, const std::string& value) {
     TCustomFFmpeg engine;
-    try {
-      engine.SetOption(name, value);
-    } catch (const FFmpegException& e) {
-      return e.what();
-    }
-    return "";
+    return test::OptionFailure(engine, name, value);
   }
 
   test::TempDir dir_;

@@ -20,29 +20,10 @@ using test::fs::path;
 
 // "stream0.codec_name" -> "mpeg4", "format.tags.title" -> ...
 std::map<std::string, std::string> Probe(const path& file) {
-  auto r = test::RunProcess({"ffprobe", "-v", "error", "-count_frames", "-show_entries",
-                             "format=duration,nb_streams:format_tags=title:stream=codec_name,"
-                             "codec_type,codec_tag_string,width,height,r_frame_rate,sample_rate,"
-                             "channels,nb_read_frames,display_aspect_ratio",
-                             "-of", "flat=s=.", file.string()});
-  std::map<std::string, std::string> out;
-  size_t start = 0;
-  while (start < r.output.size()) {
-    size_t end = r.output.find('\n', start);
-    if (end == std::string::npos) end = r.output.size();
-    const std::string line = r.output.substr(start, end - start);
-    start = end + 1;
-    const size_t eq = line.find('=');
-    if (eq == std::string::npos) continue;
-    std::string key = line.substr(0, eq), value = line.substr(eq + 1);
-    if (value.size() >= 2 && value.front() == '"') value = value.substr(1, value.size() - 2);
-    if (key.rfind("streams.stream.", 0) == 0) {
-      const size_t dot = key.find('.', 15);
-      key = "stream" + key.substr(15, dot - 15) + key.substr(dot);
-    }
-    out[key] = value;
-  }
-  return out;
+  return test::FFProbeFlat(file, {"-count_frames", "-show_entries",
+                                  "format=duration,nb_streams:format_tags=title:stream=codec_name,"
+                                  "codec_type,codec_tag_string,width,height,r_frame_rate,"
+                                  "sample_rate,channels,nb_read_frames,display_aspect_ratio"});
 }
 
 double Seconds(const std::string& text) {

@@ -21,12 +21,7 @@ namespace {
 using test::fs::path;
 
 std::string Error(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const FFmpegException& e) {
-    return e.what();
-  }
-  return "";
+  return test::EngineError(call);
 }
 
 TEST(LegacyVocabulary, OldFlagsBecomeCurrentOptionsOrNothing) {

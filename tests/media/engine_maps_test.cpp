@@ -58,34 +58,9 @@ path ChaptersClip() {
 // ffprobe's flat output: "format.tags.title", "stream1.codec_name", "stream1.tags.language",
 // "chapter0.start_time", "chapter0.tags.title", "chapters" (their count).
 std::map<std::string, std::string> Probe(const path& file) {
-  auto r = test::RunProcess({"ffprobe", "-v", "error", "-show_chapters", "-show_entries",
-                             "format=nb_streams:format_tags:stream=codec_name,codec_type,width,"
-                             "sample_rate:stream_tags=language",
-                             "-of", "flat=s=.", file.string()});
-  std::map<std::string, std::string> out;
-  int chapters = 0;
-  size_t start = 0;
-  while (start < r.output.size()) {
-    size_t end = r.output.find('\n', start);
-    if (end == std::string::npos) end = r.output.size();
-    const std::string line = r.output.substr(start, end - start);
-    start = end + 1;
-    const size_t eq = line.find('=');
-    if (eq == std::string::npos) continue;
-    std::string key = line.substr(0, eq), value = line.substr(eq + 1);
-    if (value.size() >= 2 && value.front() == '"') value = value.substr(1, value.size() - 2);
-    for (const std::string prefix : {"streams.stream.", "chapters.chapter."}) {
-      if (key.rfind(prefix, 0) != 0) continue;
-      const size_t dot = key.find('.', prefix.size());
-      const std::string number = key.substr(prefix.size(), dot - prefix.size());
-      const std::string single = prefix == "streams.stream." ? "stream" : "chapter";
-      if (single == "chapter") chapters = std::max(chapters, std::stoi(number) + 1);
-      key = single + number + key.substr(dot);
-    }
-    out[key] = value;
-  }
-  out["chapters"] = std::to_string(chapters);
-  return out;
+  return test::FFProbeFlat(file, {"-show_chapters", "-show_entries",
+                                  "format=nb_streams:format_tags:stream=codec_name,codec_type,"
+                                  "width,sample_rate:stream_tags=language"});
 }
 
 // The zero crossing rate of one second of an audio stream (ffmpeg's astats), from `at` seconds.
@@ -112,12 +87,7 @@ class EngineMaps : public testing::Test {
 
   static std::string Failure(TCustomFFmpeg& engine, const std::string& name,
                              const std::string& value) {
-    try {
-      engine.SetOption(name, value);
-    } catch (const FFmpegException& e) {
-      return e.what();
-    }
-    return "";
+    return test::OptionFailure(engine, name, value);
   }
 
   // Inputs, options before the output, options after it (newaudio...), output name. Runs in this

@@ -14,12 +14,7 @@ namespace {
 using test::fs::path;
 
 std::string Error(TCustomFFmpeg& engine, const std::string& name, const std::string& value) {
-  try {
-    engine.SetOption(name, value);
-  } catch (const FFmpegException& e) {
-    return e.what();
-  }
-  return "";
+  return test::OptionFailure(engine, name, value);
 }
 
 std::string Matrix(int coeff, int count = 64) {

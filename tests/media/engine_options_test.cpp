@@ -50,12 +50,7 @@ class EngineOptions : public testing::Test {
 
   // The text the option fails with; empty when it is accepted.
   std::string Failure(const std::string& name, const std::string& value) {
-    try {
-      engine_.SetOption(name, value);
-    } catch (const FFmpegException& e) {
-      return e.what();
-    }
-    return "";
+    return test::OptionFailure(engine_, name, value);
   }
 
   TCustomFFmpeg engine_;

@@ -4,15 +4,35 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "media/ff_load.h"
+#include "media/ffmpeg.h"
+#include "media/ffmpeg_exception.h"
 #include "support/test_support.h"
 
 namespace tallowin::test {
+
+// The text `call` fails with (an engine error); empty when it succeeds.
+inline std::string EngineError(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const media::FFmpegException& e) {
+    return e.what();
+  }
+  return "";
+}
+
+// The text an option fails with on `engine`; empty when it is accepted.
+inline std::string OptionFailure(media::TCustomFFmpeg& engine, const std::string& name,
+                                 const std::string& value) {
+  return EngineError([&] { engine.SetOption(name, value); });
+}
 
 // Loads the encoder's library set from the system (an empty folder); fails the test otherwise.
 inline void LoadSystemLibraries() {
@@ -112,33 +132,45 @@ inline fs::path UnusualNameClip() {
        "sine=duration=1", "-c:v", "libx264", "-c:a", "aac", "-shortest"});
 }
 
-// `ffprobe -show_entries` of one file as "section.key" -> value, e.g. "format.duration",
-// "stream0.width".
-inline std::map<std::string, std::string> FFProbe(const fs::path& file) {
-  auto r = RunProcess({"ffprobe", "-v", "error", "-show_entries",
-                       "format=duration,start_time,nb_streams:stream=index,codec_type,width,"
-                       "height,sample_rate,channels",
-                       "-of", "flat=s=.", file.string()});
+// ffprobe's flat output for one file with the given arguments, as "section.key" -> value:
+// "format.duration", "stream0.width" (from "streams.stream.0.width"), "chapter1.start_time"; with
+// "chapters" the number of chapters listed.
+inline std::map<std::string, std::string> FFProbeFlat(const fs::path& file,
+                                                      std::vector<std::string> args) {
+  args.insert(args.begin(), {"ffprobe", "-v", "error"});
+  args.insert(args.end(), {"-of", "flat=s=.", file.string()});
+  const ProcessResult r = RunProcess(args);
   std::map<std::string, std::string> out;
+  int chapters = 0;
   size_t start = 0;
   while (start < r.output.size()) {
     size_t end = r.output.find('\n', start);
     if (end == std::string::npos) end = r.output.size();
-    std::string line = r.output.substr(start, end - start);
+    const std::string line = r.output.substr(start, end - start);
     start = end + 1;
-    size_t eq = line.find('=');
+    const size_t eq = line.find('=');
     if (eq == std::string::npos) continue;
-    std::string key = line.substr(0, eq);
-    std::string value = line.substr(eq + 1);
+    std::string key = line.substr(0, eq), value = line.substr(eq + 1);
     if (value.size() >= 2 && value.front() == '"') value = value.substr(1, value.size() - 2);
-    // "streams.stream.0.width" -> "stream0.width"
-    if (key.rfind("streams.stream.", 0) == 0) {
-      size_t dot = key.find('.', 15);
-      key = "stream" + key.substr(15, dot - 15) + key.substr(dot);
+    for (const std::string prefix : {"streams.stream.", "chapters.chapter."}) {
+      if (key.rfind(prefix, 0) != 0) continue;
+      const size_t dot = key.find('.', prefix.size());
+      const std::string number = key.substr(prefix.size(), dot - prefix.size());
+      const bool chapter = prefix[0] == 'c';
+      if (chapter) chapters = std::max(chapters, std::stoi(number) + 1);
+      key = (chapter ? "chapter" : "stream") + number + key.substr(dot);
     }
     out[key] = value;
   }
+  out["chapters"] = std::to_string(chapters);
   return out;
+}
+
+// The usual facts of a file: duration, start, streams with their kinds, sizes and rates.
+inline std::map<std::string, std::string> FFProbe(const fs::path& file) {
+  return FFProbeFlat(file, {"-show_entries",
+                            "format=duration,start_time,nb_streams:stream=index,codec_type,width,"
+                            "height,sample_rate,channels"});
 }
 
 // ffprobe's "3.000000" (seconds) in microseconds; -1 for "N/A".
