@@ -5,8 +5,6 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QItemSelectionModel>
-#include <QPainter>
-#include <QPainterPath>
 #include <algorithm>
 #include <exception>
 #include <filesystem>
@@ -45,29 +43,6 @@ constexpr int kFileNameWidth = 255;
 constexpr int kThumbnailWidth = 256;
 constexpr int kThumbnailHeight = 176;
 
-// The picture of audio-only files: a note on the tile's dark picture background.
-QPixmap AudioIconPicture() {
-  QPixmap picture(128, 88);
-  picture.fill(QColor(0x1E, 0x29, 0x3B));
-  QPainter painter(&picture);
-  painter.setRenderHint(QPainter::Antialiasing);
-  const QColor note(0x93, 0xC5, 0xFD);
-  painter.setPen(Qt::NoPen);
-  painter.setBrush(note);
-  painter.drawEllipse(QRectF(44, 54, 16, 12));
-  painter.drawEllipse(QRectF(72, 48, 16, 12));
-  painter.drawRect(QRectF(57, 22, 3, 38));
-  painter.drawRect(QRectF(85, 16, 3, 38));
-  QPainterPath beam;
-  beam.moveTo(57, 22);
-  beam.lineTo(88, 16);
-  beam.lineTo(88, 24);
-  beam.lineTo(57, 30);
-  beam.closeSubpath();
-  painter.drawPath(beam);
-  return picture;
-}
-
 QImage Thumbnail(const media::TBitmap& bitmap) {
   const QImage image = ui::BitmapToImage(bitmap);
   if (image.width() <= kThumbnailWidth && image.height() <= kThumbnailHeight) return image;
@@ -103,7 +78,12 @@ bool ProbeInputFile(media::TFFDecoder& decoder, const std::string& name, const Q
     } else {
       media::TFileStreamInfo info;
       decoder.GetFileStreamInfo(info);
-      decoder.Seek(0, info.Duration < 0 ? 0 : info.Duration / 2);
+      // A file that cannot seek may be left at its end by the attempt: it is opened afresh and
+      // gives its first picture instead.
+      if (!decoder.Seek(0, info.Duration < 0 ? 0 : info.Duration / 2) && !decoder.LoadFile(name)) {
+        error = decoder.LastErrMsg();
+        return false;
+      }
       media::TBitmap bitmap;
       if (decoder.Decode(video) && decoder.CopyToBitmap(bitmap)) thumbnail = Thumbnail(bitmap);
     }
@@ -134,8 +114,6 @@ class GridUpdateGuard {
 }  // namespace
 
 void TFormMain::WireInputList() {
-  ImageAudioIcon->SetPicture(AudioIconPicture());
-  ImageAudioIcon->hide();
   OpenDialog.filter = kOpenDialogFilter;
   OpenDialog.multi_select = true;
 
