@@ -141,10 +141,11 @@ void TFormMain::WireInputList() {
 
 void TFormMain::AddInputFiles(const std::vector<std::string>& file_names) {
   if (file_names.empty()) return;
+  // Lets the window repaint before the work starts; the user's input waits. The failure list is
+  // emptied after that, so that an adding started meanwhile keeps none of its lines in ours.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   TGlobalVars& g = GlobalVars();
   g.AddFailures.clear();
-  // Lets the window repaint before the work starts; the user's input waits.
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   {
     GridUpdateGuard suspended(NextGrid);
     const QImage audio_icon = ImageAudioIcon->pixmap().toImage();
