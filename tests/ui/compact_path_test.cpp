@@ -1,9 +1,6 @@
 // Shortening a path with "..." in place of the folders next to the file name.
 #include <gtest/gtest.h>
 
-#include <QFont>
-#include <QFontMetrics>
-
 #include "ui/compact_path.h"
 
 namespace tallowin::ui {
@@ -33,15 +30,6 @@ TEST(CompactPath, NamesWithoutFolders) {
   EXPECT_EQ(CompactPath("plainname.mp4", 8, Length), "plain...");
   EXPECT_EQ(CompactPath("rel/dir/sub/name.mp4", 17, Length), "rel/.../name.mp4");
   EXPECT_EQ(CompactPath("rel/dir/sub/name.mp4", 15, Length), ".../name.mp4");
-}
-
-TEST(CompactPath, MeasuresInPixelsOfAFont) {
-  const QFontMetrics metrics(QFont("Sans", 9));
-  const QString path = "/home/ann/" + QString(60, 'x') + "/" + QString(30, 'y') + "/clip.mp4";
-  const QString shown = CompactPath(path, metrics, 255);
-  EXPECT_LE(metrics.horizontalAdvance(shown), 255);
-  EXPECT_TRUE(shown.startsWith("/home/ann/.../")) << shown.toStdString();
-  EXPECT_TRUE(shown.endsWith("/clip.mp4"));
 }
 
 }  // namespace

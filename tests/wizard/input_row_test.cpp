@@ -9,42 +9,11 @@ namespace {
 
 TInputProbe VideoProbe() {
   TInputProbe probe;
-  probe.file.Duration = 205'120'000;
   probe.video.Width = 640;
   probe.video.Height = 360;
-  probe.video.BitRate = 1'500'000;
-  probe.video.CodecDesc = "h264(H.264 / AVC / MPEG-4 AVC / MPEG-4 part 10)";
-  probe.video.FrameRate = {30000, 1001};
   probe.video.DisplayAspectRatio = 16.0f / 9.0f;
-  probe.audio.Channels = 2;
-  probe.audio.SampleRate = 44100;
-  probe.audio.BitRate = 128'000;
-  probe.audio.CodecDesc = "aac(AAC (Advanced Audio Coding))";
   probe.file_size = 5'000'000'000;  // past 32 bits
   return probe;
-}
-
-TEST(InputRow, VideoFileTexts) {
-  const auto cells = InputRowTexts("/media/a clip.mp4", VideoProbe());
-  EXPECT_EQ(cells[NxGraphicColumnMainImage], "");
-  EXPECT_EQ(cells[NxTextColumnFileMinName], "");
-  EXPECT_EQ(cells[NxTextColumnDuration], "Duration: 00:03:25.120");
-  EXPECT_EQ(cells[NxTextColumnBitrate], "Bit rate: 1500 Kbps");
-  EXPECT_EQ(cells[NxTextColumnDimension], "Dimension: 640 x 360");
-  EXPECT_EQ(cells[NxTextColumnFileFullName], "/media/a clip.mp4");
-  EXPECT_EQ(cells[NxTextColumnFileSize], "File size: 5000000000 M");
-  EXPECT_EQ(cells[NxTextColumnVideoEncoder],
-            "Video encoder: h264(H.264 / AVC / MPEG-4 AVC / MPEG-4 part 10)");
-  EXPECT_EQ(cells[NxTextColumnAudioChannels], "Channels: 2");
-  EXPECT_EQ(cells[NxTextColumnAudioSampleRate], "Sample rate: 44100 Hz");
-  EXPECT_EQ(cells[NxTextColumnAudioBitrate], "Bit rate: 128 Kbps");
-  EXPECT_EQ(cells[NxTextColumnAudioEncoder], "Audio encoder: aac(AAC (Advanced Audio Coding))");
-  EXPECT_EQ(cells[NxTextColumnFrameRate], "Frame rate: 29.97");
-  EXPECT_EQ(cells[NxTextColumnRealDuration], "205120000");
-  EXPECT_EQ(cells[NxTextColumnWidth], "640");
-  EXPECT_EQ(cells[NxTextColumnHeight], "360");
-  // The aspect ratio reads back to the very float the decoder gave.
-  EXPECT_EQ(std::stof(cells[NxTextColumnAspectRatio]), 16.0f / 9.0f);
 }
 
 TEST(InputRow, AudioOnlyFileShowsTheAudioFactsInTheTile) {
@@ -77,6 +46,9 @@ TEST(InputRow, UnknownFactsHaveTheirOwnTexts) {
   probe.audio.BitRate = -1;
   probe.video.FrameRate = {25, 0};
   const auto cells = InputRowTexts("/m/x.mkv", probe);
+  EXPECT_EQ(cells[NxTextColumnFileSize], "File size: 5000000000 M");
+  // The aspect ratio reads back to the very float the decoder gave.
+  EXPECT_EQ(std::stof(cells[NxTextColumnAspectRatio]), 16.0f / 9.0f);
   EXPECT_EQ(cells[NxTextColumnDuration], "Duration: Duration is not preseted");
   EXPECT_EQ(cells[NxTextColumnRealDuration], "0");
   EXPECT_EQ(cells[NxTextColumnBitrate], "Bit rate: Bit rate is not preseted");
