@@ -269,16 +269,18 @@ TEST(InputList, OpenDialogAddsTheChosenFilesAndRemembersTheFolder) {
   EXPECT_EQ(env.fake.busy_shown, 2);
 }
 
+// Drops the files on the list, as from the desktop: the drag enters the list, which takes only
+// its own rows, so the window takes the drag and then the drop.
 void Drop(TFormMain& form, const std::vector<std::string>& paths) {
   QList<QUrl> urls;
   for (const std::string& path : paths) urls << QUrl::fromLocalFile(QString::fromStdString(path));
   QMimeData data;
   data.setUrls(urls);
-  // As from the desktop: the drag enters the window, then drops.
-  QDragEnterEvent enter(QPoint(300, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(&form, &enter);
-  QDropEvent drop(QPointF(300, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(&form, &drop);
+  QWidget* target = form.NextGrid->viewport();
+  QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &enter);
+  QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &drop);
 }
 
 TEST(InputList, DropAddsOnlySupportedFilesInTheirOrder) {
