@@ -9,8 +9,10 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QUrl>
+#include <cctype>
 
 #include "shell/global_vars.h"
+#include "shell/util_funcs.h"
 
 namespace tallowin {
 namespace {
@@ -152,6 +154,69 @@ bool QtPlatformServices::BrowseForFolder(QWidget* owner, std::string& path,
   if (chosen.isEmpty()) return false;
   path = chosen.toStdString();
   return true;
+}
+
+std::vector<std::string> QtNameFilters(const std::string& filter) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= filter.size()) {
+    const size_t bar = filter.find('|', start);
+    parts.push_back(
+        filter.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
+    if (bar == std::string::npos) break;
+    start = bar + 1;
+  }
+  std::vector<std::string> filters;
+  for (size_t i = 0; i + 1 < parts.size(); i += 2) {
+    std::string patterns;
+    for (const std::string& pattern : SplitBySeparator(parts[i + 1], ";")) {
+      if (pattern.empty()) continue;
+      if (!patterns.empty()) patterns += ' ';
+      // "*.*" means every file; here it would skip the names without a dot.
+      if (pattern == "*.*") {
+        patterns += '*';
+        continue;
+      }
+      for (const char c : pattern) {
+        const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (lower == upper) {
+          patterns += c;
+        } else {
+          patterns += '[';
+          patterns += lower;
+          patterns += upper;
+          patterns += ']';
+        }
+      }
+    }
+    filters.push_back(parts[i] + " (" + patterns + ")");
+  }
+  return filters;
+}
+
+bool QtPlatformServices::OpenFileDialog(QWidget* owner, const OpenFileDialogOptions& options,
+                                        std::vector<std::string>& files) {
+  QFileDialog dialog(owner, ToQt(options.title), ToQt(options.initial_dir));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(options.multi_select ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+  // The patterns are spelled for any letter case; the list shows only the display texts.
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  dialog.setSizeGripEnabled(true);
+  QStringList filters;
+  for (const std::string& f : QtNameFilters(options.filter)) filters << ToQt(f);
+  if (!filters.isEmpty()) dialog.setNameFilters(filters);
+  if (!options.file_name.empty()) dialog.selectFile(ToQt(options.file_name));
+  if (dialog.exec() != QDialog::Accepted) return false;
+  const QStringList chosen = dialog.selectedFiles();
+  if (chosen.isEmpty()) return false;
+  files.clear();
+  for (const QString& file : chosen) files.push_back(file.toStdString());
+  return true;
+}
+
+int QtPlatformServices::ExecDialog(QDialog& dialog) {
+  return dialog.exec();
 }
 
 bool QtPlatformServices::SetProcessPrivilege(const std::string&, bool) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+class QDialog;
 class QWidget;
 
 namespace tallowin {
@@ -50,6 +51,21 @@ constexpr int kBrowseFileSystemOnly = 0x01;
 constexpr int kBrowseNewDialogStyle = 0x40;
 constexpr int kBrowseDefaultOptions = kBrowseFileSystemOnly | kBrowseNewDialogStyle;
 
+// The settings of an open-file dialog. `filter` lists display texts and pattern lists, all
+// separated by "|" ("Videos|*.AVI;*.MKV;|All Files|*.*"); patterns match in any letter case.
+struct OpenFileDialogOptions {
+  std::string title;
+  std::string initial_dir;
+  // A file to preselect (the dialog's remembered name); empty for none.
+  std::string file_name;
+  std::string filter;
+  bool multi_select = false;
+};
+
+// The entries of an OpenFileDialogOptions filter as Qt name filters ("Videos (*.AVI *.MKV)"),
+// each pattern written so that it matches in any letter case ("*.[aA][vV][iI]").
+std::vector<std::string> QtNameFilters(const std::string& filter);
+
 // What ShutdownComputer asks of the system, by mode (0 to 5).
 enum class PowerAction { QuitProgram, PowerOff, Restart, Hibernate, Suspend };
 
@@ -65,6 +81,14 @@ class PlatformServices {
   // not empty, limits where the dialog starts.
   virtual bool BrowseForFolder(QWidget* owner, std::string& path, const std::string& title,
                                int options, const std::string& root) = 0;
+
+  // Lets the user pick existing files. On OK stores them, in the dialog's order, in `files` and
+  // returns true; otherwise leaves `files` alone and returns false.
+  virtual bool OpenFileDialog(QWidget* owner, const OpenFileDialogOptions& options,
+                              std::vector<std::string>& files) = 0;
+
+  // Runs a dialog modally and returns its result (QDialog::DialogCode or a done() value).
+  virtual int ExecDialog(QDialog& dialog) = 0;
 
   // Linux has no per-process privileges to adjust: the Qt implementation answers true.
   virtual bool SetProcessPrivilege(const std::string& name, bool enable) = 0;
@@ -118,6 +142,9 @@ class QtPlatformServices : public PlatformServices {
   void OpenWithShell(const std::string& target) override;
   bool BrowseForFolder(QWidget* owner, std::string& path, const std::string& title, int options,
                        const std::string& root) override;
+  bool OpenFileDialog(QWidget* owner, const OpenFileDialogOptions& options,
+                      std::vector<std::string>& files) override;
+  int ExecDialog(QDialog& dialog) override;
   bool SetProcessPrivilege(const std::string& name, bool enable) override;
   int ShowCustomMessageDialog(const std::string& message, const std::string& title,
                               MessageKind kind, int last, const std::vector<std::string>& captions,

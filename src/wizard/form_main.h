@@ -5,6 +5,7 @@
 // links and download queue in src/download) and are declared here in their sections.
 #pragma once
 
+#include <QImage>
 #include <QMetaObject>
 #include <QPoint>
 #include <array>
@@ -12,7 +13,9 @@
 #include <vector>
 
 #include "media/ff_encode.h"
+#include "shell/platform_services.h"
 #include "ui/skin_form.h"
+#include "wizard/input_row.h"
 #include "wizard/page_captions.h"
 
 class QAction;
@@ -41,28 +44,6 @@ class TReportList;
 class TSlideGrid;
 class TTabSheet;
 }  // namespace ui
-
-// Column indices of the input list `NextGrid`.
-enum TNextGridColumn : int {
-  NxGraphicColumnMainImage = 0,
-  NxTextColumnFileMinName,
-  NxTextColumnDuration,
-  NxTextColumnBitrate,
-  NxTextColumnDimension,
-  NxTextColumnFileFullName,
-  NxTextColumnFileSize,
-  NxTextColumnVideoEncoder,
-  NxTextColumnAudioChannels,
-  NxTextColumnAudioSampleRate,
-  NxTextColumnAudioBitrate,
-  NxTextColumnAudioEncoder,
-  NxTextColumnFrameRate,
-  NxTextColumnRealDuration,
-  NxTextColumnWidth,
-  NxTextColumnHeight,
-  NxTextColumnAspectRatio,
-  kNextGridColumnCount
-};
 
 class TFormMain : public ui::TSkinForm {
   Q_OBJECT
@@ -130,9 +111,29 @@ class TFormMain : public ui::TSkinForm {
   void WireDownloads();
 
   // ---- Input list (the list's own work) ----
+  // Opens each file, reads its facts and a thumbnail and appends one row per file that opened;
+  // the others are logged and listed in the failed-files dialog.
   void AddInputFiles(const std::vector<std::string>& file_names);
   void ClearInputList();
+  // Files dropped from the desktop, in the order given: folders, paths longer than
+  // kMaxDroppedPathLength bytes and unsupported extensions are left out.
   void FormDropFiles(const std::vector<std::string>& paths);
+  static constexpr size_t kMaxDroppedPathLength = 255;
+  void ActionAddExecute();
+  void ActionDeleteExecute();
+  void ActionClearExecute();
+  void ActionMoveUpExecute();
+  void ActionMoveDownExecute();
+  void ActionPlayExecute();
+  void ActionCropTrimExecute();
+  void NextGridDblClick();
+  void NextGridAfterRowMove();
+  // Enables the list's actions for the current selection and row count.
+  void ActionListUpdate();
+  // The open-file dialog's settings; they persist between uses (the remembered file name).
+  OpenFileDialogOptions OpenDialog;
+  // One picture per file added since start-up, in the order added; deleting rows keeps them.
+  const std::vector<QImage>& Thumbnails() const { return thumbnails_; }
 
   // ---- Output selection and conversion run (src/convert) ----
   void FillPresetLists();
@@ -409,6 +410,7 @@ class TFormMain : public ui::TSkinForm {
   QMetaObject::Connection clipboard_watch_;
   std::array<std::vector<ui::TPictureButton*>, 3> format_buttons_;
   std::array<std::vector<ui::TImageComboBox*>, 3> preset_lists_;
+  std::vector<QImage> thumbnails_;
 };
 
 }  // namespace tallowin

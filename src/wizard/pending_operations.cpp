@@ -1,8 +1,8 @@
 // Operations of the subsystems that the wizard's transitions call but that are built with their
-// own subsystems: the input list, the conversion run, the video links and the download queue.
+// own subsystems: the conversion run, the video links and the download queue.
 // Until a subsystem exists its operations here do no work, so a transition only changes the page.
 // When a subsystem is built, its operations move out of this file into the subsystem's own files
-// (src/wizard for the input list, src/convert, src/download).
+// (src/convert, src/download).
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -12,11 +12,6 @@
 #include "wizard/form_main.h"
 
 namespace tallowin {
-
-// ---- Input list ----
-void TFormMain::WireInputList() {}
-void TFormMain::AddInputFiles(const std::vector<std::string>&) {}
-void TFormMain::FormDropFiles(const std::vector<std::string>&) {}
 
 // ---- Conversion run ----
 void TFormMain::WireConversionRun() {}

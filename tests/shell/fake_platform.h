@@ -7,7 +7,9 @@
 //   EXPECT_EQ(fake.messages.at(0).text, "...");
 #pragma once
 
+#include <QDialog>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,10 +48,19 @@ class FakePlatform : public PlatformServices {
   int default_answer = kMrNone;
   // Answers of the next folder dialogs: a folder, or nullopt for Cancel. When empty: Cancel.
   std::deque<std::optional<std::string>> folder_answers;
+  // Answers of the next open-file dialogs: the chosen files, or nullopt for Cancel. When empty:
+  // Cancel.
+  std::deque<std::optional<std::vector<std::string>>> open_file_answers;
+  // Called with each modal dialog instead of running it; its result is the dialog's result.
+  // When not set, the dialog is rejected at once.
+  std::function<int(QDialog&)> on_dialog;
 
   // ---- record ----
   std::vector<std::string> opened;
   std::vector<FolderRequest> folder_requests;
+  std::vector<OpenFileDialogOptions> open_file_requests;
+  // Object names of the modal dialogs, in the order they were run.
+  std::vector<std::string> dialogs;
   std::vector<std::pair<std::string, bool>> privileges;
   std::vector<PowerAction> power_actions;
   std::vector<Message> messages;
@@ -77,6 +88,22 @@ class FakePlatform : public PlatformServices {
     if (!answer) return false;
     path = *answer;
     return true;
+  }
+
+  bool OpenFileDialog(QWidget*, const OpenFileDialogOptions& options,
+                      std::vector<std::string>& files) override {
+    open_file_requests.push_back(options);
+    if (open_file_answers.empty()) return false;
+    std::optional<std::vector<std::string>> answer = open_file_answers.front();
+    open_file_answers.pop_front();
+    if (!answer) return false;
+    files = *answer;
+    return true;
+  }
+
+  int ExecDialog(QDialog& dialog) override {
+    dialogs.push_back(dialog.objectName().toStdString());
+    return on_dialog ? on_dialog(dialog) : static_cast<int>(QDialog::Rejected);
   }
 
   bool SetProcessPrivilege(const std::string& name, bool enable) override {
