@@ -182,6 +182,7 @@ extern "C" {
   X(avformat, av_guess_sample_aspect_ratio) \
   X(avformat, avformat_get_class) \
   X(avformat, avio_seek) \
+  X(avformat, avformat_flush) \
   X(avformat, av_program_add_stream_index)
 
 #define TALLOWIN_FF_AVDEVICE(X) \

@@ -462,9 +462,8 @@ bool TFFDecoder::Seek(int flags, std::int64_t position) {
   }
   flags &= sfBackward | sfByte | sfAny | sfFrame;
   AVIOContext* pb = context_->pb;
-  if (pb)
-    FFLogF(this, llDebug, "current position %lld bytes",
-           static_cast<long long>(FF().avio_seek(pb, 0, SEEK_CUR)));
+  const std::int64_t before = pb ? FF().avio_seek(pb, 0, SEEK_CUR) : -1;
+  if (pb) FFLogF(this, llDebug, "current position %lld bytes", static_cast<long long>(before));
   const std::int64_t requested = position;
   if (position < 0) position = 0;
   const bool by_time = !(flags & (sfByte | sfFrame));
@@ -491,6 +490,17 @@ bool TFFDecoder::Seek(int flags, std::int64_t position) {
     if (error < 0 && !(position > 0 && (flags & sfBackward)))
       error = FF().av_seek_frame(context_, reference_stream_, position, flags & ~sfBackward);
   }
+  // A format that cannot seek by time (a raw stream) may read on to its end while trying: a seek
+  // to the start then starts reading again from the first byte.
+  auto rewind_to_start = [&] {
+    if (!by_time || requested > 0 || !pb) return false;
+    if (FF().avformat_seek_file(context_, -1, INT64_MIN, 0, INT64_MAX, AVSEEK_FLAG_BYTE) < 0)
+      return false;
+    FF().avformat_flush(context_);
+    eof_ = false;
+    return true;
+  };
+  if (error < 0 && rewind_to_start()) return true;
   if (error < 0) {
     if (flags & sfByte)
       Fail(llError,
@@ -504,6 +514,8 @@ bool TFFDecoder::Seek(int flags, std::int64_t position) {
     FFLogF(this, llDebug, "seek to position %lld bytes",
            static_cast<long long>(FF().avio_seek(pb, 0, SEEK_CUR)));
     if (pb->eof_reached) {
+      seek_target_ = INT64_MIN;
+      if (rewind_to_start()) return true;
       EndOfStreamReached();
       return false;
     }

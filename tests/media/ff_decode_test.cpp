@@ -143,6 +143,11 @@ TEST_F(DecoderTest, UnknownValuesWithoutFileOrStream) {
   decoder.GetFileStreamInfo(info);
   EXPECT_EQ(info.Duration, -1);
   EXPECT_TRUE(decoder.Decode());
+  // A raw stream cannot seek; a refused seek leaves it readable from where it was.
+  ASSERT_TRUE(decoder.LoadFile(UnknownDurationClip().string()));
+  decoder.Seek(0, 0);
+  EXPECT_TRUE(decoder.Decode()) << decoder.LastErrMsg();
+  EXPECT_FALSE(decoder.EndOfStream());
 
   decoder.CloseFile();
   EXPECT_EQ(decoder.StreamCount(), -1);
