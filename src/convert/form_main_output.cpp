@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "convert/output_selection.h"
 #include "convert/preset_catalogue.h"
 #include "shell/global_vars.h"
 #include "shell/platform_services.h"
@@ -122,6 +123,26 @@ bool IsBlank(const std::string& text) {
 }
 
 }  // namespace
+
+int convert::SelectedFormat(const TGlobalVars& g) {
+  switch (g.OutputFormatClass) {
+    case 0:
+      return g.OutputVideoFormat;
+    case 1:
+      return g.OutputDeviceFormat;
+    case 2:
+      return g.OutputAudioFormat;
+    default:
+      return -1;
+  }
+}
+
+int convert::SelectedPreset(const TGlobalVars& g) {
+  const std::span<const PresetField> fields = PresetFields(g.OutputFormatClass);
+  const int format = SelectedFormat(g);
+  if (format < 0 || format >= static_cast<int>(fields.size())) return -1;
+  return g.*fields[format];
+}
 
 void TFormMain::WireOutputSelection() {
   for (int c = 0; c < 3; ++c) {

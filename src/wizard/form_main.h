@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "convert/job_rules.h"
 #include "media/ff_encode.h"
 #include "shell/platform_services.h"
 #include "ui/skin_form.h"
@@ -176,6 +177,22 @@ class TFormMain : public ui::TSkinForm {
   void FinishConversionRun();
   void ShowConversionSummary();
   void StopEncoder(bool wait);
+
+  // ---- Conversion jobs (src/convert/form_main_jobs.cpp) ----
+  // The output extension of the current selection ("" outside the format tables).
+  std::string OutputExtension() const;
+  // One task per input row; rows of ListViewConverting for the accepted ones.
+  void BuildFileJobs();
+  // Probes one input with the encoder's decoder and adds its task; the file is closed again.
+  void AddFileJob(const std::string& path);
+  media::TInputOptions FileInputOptions(media::TCustomDecoder& decoder) const;
+  // The output record of the current selection for the input `decoder` has loaded.
+  media::TOutputOptions PresetOutputOptions(media::TCustomDecoder& decoder) const;
+  // Adds the task and its output to the encoder and the task's row; a task whose output is
+  // refused is removed again, so task k is always row k.
+  void AddConversionTask(media::TInputOptions in, media::TOutputOptions out);
+  // One task with every input joined into one output.
+  void BuildMergeJob();
   void DetachEncoderEvents();
 
   // ---- Video links and download queue (src/download) ----
@@ -411,6 +428,8 @@ class TFormMain : public ui::TSkinForm {
   std::array<std::vector<ui::TPictureButton*>, 3> format_buttons_;
   std::array<std::vector<ui::TImageComboBox*>, 3> preset_lists_;
   std::vector<QImage> thumbnails_;
+  // The output files named during the current job building.
+  convert::TOutputNames output_names_;
 };
 
 }  // namespace tallowin
