@@ -32,18 +32,6 @@ QString Q(const std::string& text) {
   return QString::fromStdString(text);
 }
 
-// Closes the decoder's file when the job for it has been added, whatever happened.
-class CloseDecoderFile {
- public:
-  explicit CloseDecoderFile(media::TCustomDecoder& decoder) : decoder_(decoder) {}
-  ~CloseDecoderFile() { decoder_.CloseFile(); }
-  CloseDecoderFile(const CloseDecoderFile&) = delete;
-  CloseDecoderFile& operator=(const CloseDecoderFile&) = delete;
-
- private:
-  media::TCustomDecoder& decoder_;
-};
-
 // Tasks left from a run that did not reach its end would shift the task indexes away from the
 // rows; they go before new ones are built. False (logged) while the encoder still works.
 bool ClearLeftoverTasks(media::TFFEncoder& encoder) {
@@ -93,7 +81,7 @@ void TFormMain::AddFileJob(const std::string& path) {
     LogLine(kFileLoadError + decoder.LastErrMsg());
     return;
   }
-  CloseDecoderFile close_file(decoder);
+  media::TDecoderFileCloser close_file(decoder);
   const TGlobalVars& g = GlobalVars();
   media::TOutputOptions out = PresetOutputOptions(decoder);
   out.FileExt = OutputExtension();

@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -206,6 +207,24 @@ class TFFDecoder : public TCustomDecoder {
   // skipped. INT64_MIN = none.
   std::int64_t seek_target_ = INT64_MIN;
   std::unique_ptr<SwsContext, SwsFree> sws_;
+};
+
+// Closes the decoder's file when the scope ends, whatever happened in it.
+class TDecoderFileCloser {
+ public:
+  explicit TDecoderFileCloser(TCustomDecoder& decoder) : decoder_(decoder) {}
+  ~TDecoderFileCloser() {
+    try {
+      decoder_.CloseFile();
+    } catch (const std::exception&) {
+      // Only without libraries, and then no file is open.
+    }
+  }
+  TDecoderFileCloser(const TDecoderFileCloser&) = delete;
+  TDecoderFileCloser& operator=(const TDecoderFileCloser&) = delete;
+
+ private:
+  TCustomDecoder& decoder_;
 };
 
 }  // namespace tallowin::media

@@ -55,22 +55,12 @@ QImage Thumbnail(const media::TBitmap& bitmap) {
 // decoder's error text, when the file cannot be opened. The file is closed again in every case.
 bool ProbeInputFile(media::TFFDecoder& decoder, const std::string& name, const QImage& audio_icon,
                     TInputProbe& probe, QImage& thumbnail, std::string& error) {
-  struct CloseGuard {
-    media::TFFDecoder& decoder;
-    ~CloseGuard() {
-      try {
-        decoder.CloseFile();
-      } catch (const std::exception&) {
-        // Only without libraries, and then nothing is open.
-      }
-    }
-  };
   try {
     if (!decoder.LoadFile(name)) {
       error = decoder.LastErrMsg();
       return false;
     }
-    CloseGuard close{decoder};
+    media::TDecoderFileCloser close(decoder);
     const int video = decoder.FirstVideoStream();
     probe.audio_only = video < 0;
     if (probe.audio_only) {
