@@ -142,12 +142,7 @@ inline std::map<std::string, std::string> FFProbeFlat(const fs::path& file,
   const ProcessResult r = RunProcess(args);
   std::map<std::string, std::string> out;
   int chapters = 0;
-  size_t start = 0;
-  while (start < r.output.size()) {
-    size_t end = r.output.find('\n', start);
-    if (end == std::string::npos) end = r.output.size();
-    const std::string line = r.output.substr(start, end - start);
-    start = end + 1;
+  for (const std::string& line : SplitLines(r.output)) {
     const size_t eq = line.find('=');
     if (eq == std::string::npos) continue;
     std::string key = line.substr(0, eq), value = line.substr(eq + 1);

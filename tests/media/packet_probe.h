@@ -22,12 +22,7 @@ inline std::vector<ProbedPacket> ProbePackets(const fs::path& file, const std::s
       RunProcess({"ffprobe", "-v", "error", "-select_streams", stream, "-show_entries",
                   "packet=pts_time,size,flags,data_hash", "-show_data_hash", "MD5", file.string()});
   std::vector<ProbedPacket> packets;
-  size_t start = 0;
-  while (start < r.output.size()) {
-    size_t end = r.output.find('\n', start);
-    if (end == std::string::npos) end = r.output.size();
-    const std::string line = r.output.substr(start, end - start);
-    start = end + 1;
+  for (const std::string& line : SplitLines(r.output)) {
     if (line == "[PACKET]") {
       packets.emplace_back();
       continue;

@@ -54,6 +54,13 @@ std::string ReadFile(const fs::path& path) {
   return s.str();
 }
 
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
 ProcessResult RunProcess(const std::vector<std::string>& argv, int timeout_s) {
   ProcessResult result;
   int pipe_fds[2];

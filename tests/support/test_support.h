@@ -29,6 +29,8 @@ class TempDir {
 
 void WriteFile(const fs::path& path, const std::string& bytes);
 std::string ReadFile(const fs::path& path);
+// The lines of a text, without their line breaks.
+std::vector<std::string> SplitLines(const std::string& text);
 
 struct ProcessResult {
   int exit_code = -1;  // -1 when the child did not exit normally
