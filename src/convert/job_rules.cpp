@@ -64,21 +64,10 @@ bool TOutputNames::Taken(const std::string& path) const {
 }
 
 std::string TOutputNames::Take(const std::string& name, const std::string& folder) {
-  const std::string dir = WithTrailingBackslash(folder);
-  std::string path = dir + name;
-  if (Taken(path)) {
-    const std::string stem = FileNameWithoutExt(name);
-    const std::string extension = FileExtension(name);
-    path.clear();
-    for (int i = 1; i <= kMaxNumberedNames; ++i) {
-      std::string candidate = dir + stem + "(" + std::to_string(i) + ")" + extension;
-      if (!Taken(candidate)) {
-        path = std::move(candidate);
-        break;
-      }
-    }
-    if (path.empty()) return {};
-  }
+  const std::string free = FirstFreeName(
+      name, folder, [this](const std::string& path) { return Taken(path); }, kMaxNumberedNames);
+  if (free.empty()) return {};
+  std::string path = WithTrailingBackslash(folder) + free;
   given_.insert(path);
   return path;
 }

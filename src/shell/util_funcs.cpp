@@ -181,17 +181,23 @@ std::string FileNameWithoutExt(const std::string& path) {
   return path.substr(0, path.size() - FileExtension(path).size());
 }
 
-std::string UniqueOutputName(const std::string& name, const std::string& folder) {
+std::string FirstFreeName(const std::string& name, const std::string& folder,
+                          const std::function<bool(const std::string& path)>& taken, int limit) {
   const std::string dir = WithTrailingBackslash(folder);
-  if (!EntryExists(dir + name)) return name;
+  if (!taken(dir + name)) return name;
   const std::string stem = FileNameWithoutExt(name);
   const std::string extension = FileExtension(name);
-  std::string candidate;
-  for (int i = 1; i <= 32768; ++i) {
-    candidate = stem + "(" + std::to_string(i) + ")" + extension;
-    if (!EntryExists(dir + candidate)) break;
+  for (int i = 1; i <= limit; ++i) {
+    std::string candidate = stem + "(" + std::to_string(i) + ")" + extension;
+    if (!taken(dir + candidate)) return candidate;
   }
-  return candidate;
+  return {};
+}
+
+std::string UniqueOutputName(const std::string& name, const std::string& folder) {
+  const std::string found = FirstFreeName(
+      name, folder, [](const std::string& path) { return EntryExists(path); }, 32767);
+  return found.empty() ? FileNameWithoutExt(name) + "(32768)" + FileExtension(name) : found;
 }
 
 bool IsValidFileName(const std::string& name) {

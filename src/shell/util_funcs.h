@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,10 @@ std::string FileNameWithoutExt(const std::string& path);
 // `name` when no such file exists in `folder`, else the first free "stem(i).ext" for i = 1, 2,
 // ...; after 32767 taken names the result carries 32768. The result has no folder part.
 std::string UniqueOutputName(const std::string& name, const std::string& folder);
+// `name`, or the first "stem(i).ext" for i = 1 .. `limit`, whose full path in `folder` is not
+// `taken`; "" when every one is. The result has no folder part.
+std::string FirstFreeName(const std::string& name, const std::string& folder,
+                          const std::function<bool(const std::string& path)>& taken, int limit);
 
 // False for an empty name or one with any of \ / : * ? " < > |.
 bool IsValidFileName(const std::string& name);
