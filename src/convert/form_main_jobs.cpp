@@ -68,6 +68,7 @@ media::TOutputOptions TFormMain::PresetOutputOptions(media::TCustomDecoder& deco
 
 void TFormMain::BuildFileJobs() {
   GlobalVars().RunTotalDuration = 0;
+  job_durations_.clear();
   ListViewConverting->ClearRows();
   output_names_.Clear();
   if (!ClearLeftoverTasks(FFEncoder)) return;
@@ -111,7 +112,9 @@ void TFormMain::AddConversionTask(media::TInputOptions in, media::TOutputOptions
   media::TFileStreamInfo info;
   FFEncoder.Decoder().GetFileStreamInfo(info);
   // Unknown durations (reported negative) count nothing.
-  if (info.Duration >= 0) GlobalVars().RunTotalDuration += info.Duration;
+  const int64_t duration = info.Duration >= 0 ? info.Duration : 0;
+  GlobalVars().RunTotalDuration += duration;
+  job_durations_.push_back(duration);
   ListViewConverting->AddRow({Q(convert::FileNamePart(in.FileName)), Q(DurationText(info.Duration)),
                               "Waiting...", QString(), Q(convert::FolderPart(in.FileName))});
   LogLine(kFileAdded);
@@ -120,6 +123,7 @@ void TFormMain::AddConversionTask(media::TInputOptions in, media::TOutputOptions
 void TFormMain::BuildMergeJob() {
   TGlobalVars& g = GlobalVars();
   g.RunTotalDuration = 0;
+  job_durations_.clear();
   ListViewConverting->ClearRows();
   output_names_.Clear();
   if (!ClearLeftoverTasks(FFEncoder)) return;
@@ -158,7 +162,11 @@ void TFormMain::BuildMergeJob() {
         convert::PresetOutputOptions(g.OutputFormatClass, convert::SelectedFormat(g),
                                      convert::SelectedPreset(g), convert::TPresetJob::Merged);
     record.JoinFiles = true;
-    if (FFEncoder.SetOutputFile(0, output, &record)) return;
+    if (FFEncoder.SetOutputFile(0, output, &record)) {
+      // The one job's duration is that of all its inputs.
+      job_durations_.assign(1, g.RunTotalDuration);
+      return;
+    }
     refusal = FFEncoder.LastErrMsg();
   }
   // No file of the run will be converted: the task goes, and so do its rows and durations.

@@ -7,6 +7,7 @@
 
 #include "shell/global_vars.h"
 #include "shell/platform_services.h"
+#include "ui/dialog_placement.h"
 #include "ui/picture_file.h"
 #include "ui/picture_label.h"
 
@@ -139,11 +140,7 @@ void TFormAbout::ShowCentred(QWidget* owner) {
     Platform().ShowError(dialog.CreateError());
     return;
   }
-  if (owner != nullptr) {
-    const QRect frame = owner->geometry();
-    dialog.move(frame.left() + (frame.width() - dialog.width()) / 2,
-                frame.top() + (frame.height() - dialog.height()) / 2);
-  }
+  ui::CentreOver(dialog, owner);
   dialog.exec();
 }
 

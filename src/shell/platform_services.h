@@ -3,6 +3,7 @@
 // the dialogs from a script. The program uses the Qt implementation.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,12 @@ struct OpenFileDialogOptions {
 // each pattern written so that it matches in any letter case ("*.[aA][vV][iI]").
 std::vector<std::string> QtNameFilters(const std::string& filter);
 
+// Held while the computer must stay awake; releasing it (destroying it) lets the computer sleep.
+class SleepLock {
+ public:
+  virtual ~SleepLock() = default;
+};
+
 // What ShutdownComputer asks of the system, by mode (0 to 5).
 enum class PowerAction { QuitProgram, PowerOff, Restart, Hibernate, Suspend };
 
@@ -124,6 +131,15 @@ class PlatformServices {
   // The system beep.
   virtual void Beep() = 0;
 
+  // Plays a WAV file and returns at once; a missing or unreadable file plays nothing.
+  virtual void PlaySound(const std::string& wav_path) = 0;
+  // Keeps the computer from falling asleep while the lock lives; null when no login manager
+  // gives one. `who` and `why` are what the system shows of the lock.
+  virtual std::unique_ptr<SleepLock> InhibitSleep(const std::string& who,
+                                                  const std::string& why) = 0;
+  // One desktop notification; nothing happens when no notification service answers.
+  virtual void NotifyDesktop(const std::string& title, const std::string& body) = 0;
+
  protected:
   // Carry out a power action (after the privilege was enabled).
   virtual void RunPowerAction(PowerAction action) = 0;
@@ -135,8 +151,9 @@ class PlatformServices {
   int busy_depth_ = 0;
 };
 
-// The real desktop: QDesktopServices, QFileDialog, QMessageBox, the override cursor, and
-// `systemctl` (started detached) for the power actions.
+// The real desktop: QDesktopServices, QFileDialog, QMessageBox, the override cursor,
+// `systemctl` (started detached) for the power actions, QSoundEffect for sounds and D-Bus for
+// the sleep lock and notifications.
 class QtPlatformServices : public PlatformServices {
  public:
   void OpenWithShell(const std::string& target) override;
@@ -151,6 +168,10 @@ class QtPlatformServices : public PlatformServices {
                               unsigned buttons) override;
   int ShowMessage(const std::string& text, MessageKind kind, unsigned buttons) override;
   void Beep() override;
+  // Qt Multimedia and D-Bus (logind, org.freedesktop.Notifications): desktop_session.cpp.
+  void PlaySound(const std::string& wav_path) override;
+  std::unique_ptr<SleepLock> InhibitSleep(const std::string& who, const std::string& why) override;
+  void NotifyDesktop(const std::string& title, const std::string& body) override;
 
  protected:
   void RunPowerAction(PowerAction action) override;

@@ -7,6 +7,7 @@
 
 #include "shell/global_vars.h"
 #include "shell/platform_services.h"
+#include "ui/dialog_placement.h"
 #include "ui/report_list.h"
 
 namespace tallowin {
@@ -72,11 +73,7 @@ void TFormFailedAddFile::SetFailures(const std::vector<std::string>& lines) {
 void TFormFailedAddFile::ShowCentred(QWidget* owner, const std::vector<std::string>& lines) {
   TFormFailedAddFile dialog(owner);
   dialog.SetFailures(lines);
-  if (owner != nullptr) {
-    const QRect frame = owner->geometry();
-    dialog.move(frame.left() + (frame.width() - dialog.width()) / 2,
-                frame.top() + (frame.height() - dialog.height()) / 2);
-  }
+  ui::CentreOver(dialog, owner);
   Platform().ExecDialog(dialog);
 }
 

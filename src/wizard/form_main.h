@@ -9,11 +9,15 @@
 #include <QMetaObject>
 #include <QPoint>
 #include <array>
+#include <atomic>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "convert/job_rules.h"
 #include "media/ff_encode.h"
+#include "media/ff_log.h"
 #include "shell/platform_services.h"
 #include "ui/skin_form.h"
 #include "wizard/input_row.h"
@@ -177,6 +181,27 @@ class TFormMain : public ui::TSkinForm {
   void FinishConversionRun();
   void ShowConversionSummary();
   void StopEncoder(bool wait);
+
+  // ---- Conversion run (src/convert/form_main_run.cpp) ----
+  // The encoder's events: progress on the main thread, each job's end and the run's end on the
+  // encoder's notice thread (control changes are carried out on the main thread).
+  void FFEncoderProgress(media::TCustomEncoder& sender, media::PProgressInfo info);
+  void FFEncoderTerminate(media::TCustomEncoder& sender, const media::TTerminateInfo& info);
+  // The media libraries' log lines, into the message log.
+  void FFLoggerLog(const void* sender, media::ThreadId thread_id, media::TLogLevel level,
+                   const std::string& text);
+  void CheckBoxPreviewClick();
+  void CheckBoxPlayASoundClick();
+  void CheckBoxShutdownClick();
+  void LabelOpenFolderClick();
+  // Jobs of the current run that have ended, whatever the outcome.
+  int TerminatedJobs() const { return terminated_jobs_; }
+  // Whether the current (or last) run joins every input into one output.
+  bool MergeRun() const { return merge_run_; }
+  // The clock of the run's times, in days; tests replace it.
+  std::function<double()> RunClock;
+  // The media libraries' logger (at most one exists in the process; null if another one did).
+  std::unique_ptr<media::TFFLogger> FFLogger;
 
   // ---- Conversion jobs (src/convert/form_main_jobs.cpp) ----
   // The output extension of the current selection ("" outside the format tables).
@@ -423,6 +448,12 @@ class TFormMain : public ui::TSkinForm {
   // that failed earlier never replaces the user's settings with defaults.
   bool settings_loaded_ = false;
   bool no_text_on_clipboard_ = true;
+  // The conversion run: ended jobs (counted on the encoder's notice thread), each job's input
+  // duration as counted into the run's total, and the lock that keeps the computer awake.
+  std::atomic<int> terminated_jobs_{0};
+  bool merge_run_ = false;
+  std::vector<int64_t> job_durations_;
+  std::unique_ptr<SleepLock> sleep_lock_;
   int help_menu_offset_ = 0;
   QMetaObject::Connection clipboard_watch_;
   std::array<std::vector<ui::TPictureButton*>, 3> format_buttons_;

@@ -13,12 +13,6 @@
 
 namespace tallowin {
 
-// ---- Conversion run ----
-void TFormMain::WireConversionRun() {}
-void TFormMain::StartConversionRun() {}
-void TFormMain::FinishConversionRun() {}
-void TFormMain::ShowConversionSummary() {}
-
 // ---- Video links and download queue ----
 void TFormMain::WireDownloads() {}
 void TFormMain::SetupLinkPage() {

@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -126,6 +127,37 @@ class FakePlatform : public PlatformServices {
   }
 
   void Beep() override { ++beeps; }
+
+  // Sleep locks: how many were taken and how many of them are still held.
+  struct SleepLocks {
+    int taken = 0;
+    int held = 0;
+    std::vector<std::string> reasons;
+  };
+  std::vector<std::string> sounds;
+  std::shared_ptr<SleepLocks> sleep_locks = std::make_shared<SleepLocks>();
+  // Whether InhibitSleep gives a lock (false: as without a login manager).
+  bool sleep_lock_available = true;
+  std::vector<std::pair<std::string, std::string>> notifications;
+
+  void PlaySound(const std::string& wav_path) override { sounds.push_back(wav_path); }
+
+  std::unique_ptr<SleepLock> InhibitSleep(const std::string&, const std::string& why) override {
+    if (!sleep_lock_available) return nullptr;
+    struct Lock : SleepLock {
+      explicit Lock(std::shared_ptr<SleepLocks> locks) : locks(std::move(locks)) {}
+      ~Lock() override { --locks->held; }
+      std::shared_ptr<SleepLocks> locks;
+    };
+    ++sleep_locks->taken;
+    ++sleep_locks->held;
+    sleep_locks->reasons.push_back(why);
+    return std::make_unique<Lock>(sleep_locks);
+  }
+
+  void NotifyDesktop(const std::string& title, const std::string& body) override {
+    notifications.emplace_back(title, body);
+  }
 
  protected:
   void RunPowerAction(PowerAction action) override { power_actions.push_back(action); }
