@@ -110,9 +110,10 @@ void TFormYouTubeHQ::FitColumns() {
     ListViewYouTubeHQ->setColumnWidth(column, column_width);
     width += column_width;
   }
-  const int row_height = std::max(ListViewYouTubeHQ->sizeHintForRow(0), metrics.height() + 8);
+  const int measured = ListViewYouTubeHQ->sizeHintForRow(0);
+  const int row_height = measured > 0 ? measured : metrics.height() + 8;
   const int header_height = ListViewYouTubeHQ->header()->sizeHint().height();
-  const int frame = 2 * ListViewYouTubeHQ->frameWidth() + 4;
+  const int frame = 2 * ListViewYouTubeHQ->frameWidth() + 2;
   ListViewYouTubeHQ->setFixedSize(width + frame,
                                   header_height + download::kPreferenceCount * row_height + frame);
 }
