@@ -85,4 +85,13 @@ QMenu::separator { height: 1px; background: #E2E8F0; margin: 4px 10px; }
 )");
 }
 
+QString Theme::DialogStyleSheet() {
+  return QStringLiteral(
+      "QDialog { background: #F8FAFC; }"
+      "QPushButton { background: #FFFFFF; border: 1px solid #CBD5E1; border-radius: 5px;"
+      " padding: 4px 14px; }"
+      "QPushButton:hover { background: #E8F0FE; border-color: #608FF5; }"
+      "QPushButton:default { border-color: #608FF5; }");
+}
+
 }  // namespace tallowin::ui

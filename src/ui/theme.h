@@ -21,6 +21,8 @@ struct Theme {
   static QString PageStyleSheet();
   // The style sheet of pop-up menus.
   static QString MenuStyleSheet();
+  // The style sheet of the plain dialogs (their background and push buttons).
+  static QString DialogStyleSheet();
 };
 
 }  // namespace tallowin::ui

@@ -9,6 +9,7 @@
 #include "shell/platform_services.h"
 #include "ui/dialog_placement.h"
 #include "ui/report_list.h"
+#include "ui/theme.h"
 
 namespace tallowin {
 
@@ -22,12 +23,7 @@ TFormFailedAddFile::TFormFailedAddFile(QWidget* parent) : QDialog(parent) {
   setWindowTitle("Failed to Add Files");
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
-  setStyleSheet(
-      "QDialog { background: #F8FAFC; }"
-      "QPushButton { background: #FFFFFF; border: 1px solid #CBD5E1; border-radius: 5px;"
-      " padding: 4px 14px; }"
-      "QPushButton:hover { background: #E8F0FE; border-color: #608FF5; }"
-      "QPushButton:default { border-color: #608FF5; }");
+  setStyleSheet(ui::Theme::DialogStyleSheet());
 
   ImageIcon = new QLabel(this);
   ImageIcon->setObjectName("ImageIcon");

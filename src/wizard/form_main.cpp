@@ -47,6 +47,7 @@ TFormMain::TFormMain(const std::string& program_dir, QWidget* parent)
   WireOutputSelection();
   WireConversionRun();
   WireDownloads();
+  WireLinkPage();
   FormCreate();
 }
 

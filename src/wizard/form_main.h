@@ -223,6 +223,21 @@ class TFormMain : public ui::TSkinForm {
   // ---- Video links and download queue (src/download) ----
   void SetupLinkPage();
   void ReadBackLinkPage();
+  // Step5's links (src/download/form_main_links.cpp): the page's actions, the list's double
+  // click and drops, and the enable rules.
+  void WireLinkPage();
+  // Adds one link or explains in a message box why not; GoOn becomes false when the user chose
+  // Cancel there.
+  void AddVideoLink(const std::string& text, bool& GoOn);
+  void ActionURLPasteExecute();
+  void ActionURLRemoveExecute();
+  void ActionURLEmptyExecute();
+  void ActionURLSelectExecute();
+  void ListViewInputURLDblClick();
+  void ActionListURLUpdate();
+  // Step5's quality controls (src/download/form_main_quality.cpp).
+  void CheckBoxYouTubeQualityClick();
+  void ButtonYouTubeQualityConfigClick();
   void StartDownloadQueue();
   void DownloadNext();
   void DownloadError();

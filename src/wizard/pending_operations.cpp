@@ -15,17 +15,6 @@ namespace tallowin {
 
 // ---- Video links and download queue ----
 void TFormMain::WireDownloads() {}
-void TFormMain::SetupLinkPage() {
-  const TGlobalVars& g = GlobalVars();
-  EditURLOutput->setText(QString::fromStdString(g.OutputURLDir));
-  CheckBoxYouTubeQuality->setChecked(g.PreferYouTubeQuality);
-  ButtonYouTubeQualityConfig->setEnabled(g.PreferYouTubeQuality);
-}
-void TFormMain::ReadBackLinkPage() {
-  TGlobalVars& g = GlobalVars();
-  g.OutputURLDir = WithTrailingBackslash(EditURLOutput->text().toStdString());
-  g.PreferYouTubeQuality = CheckBoxYouTubeQuality->isChecked();
-}
 void TFormMain::StartDownloadQueue() {}
 void TFormMain::DownloadNext() {}
 void TFormMain::DownloadError() {}
