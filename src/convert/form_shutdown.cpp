@@ -5,6 +5,8 @@
 #include <QStyle>
 #include <QTimer>
 
+#include "ui/theme.h"
+
 namespace tallowin {
 
 namespace {
@@ -16,12 +18,7 @@ TFormShutdown::TFormShutdown(const std::string& app_title, QWidget* parent) : QD
   setObjectName("FormShutdown");
   setWindowTitle("Shutdown");
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint);
-  setStyleSheet(
-      "QDialog { background: #F8FAFC; }"
-      "QPushButton { background: #FFFFFF; border: 1px solid #CBD5E1; border-radius: 5px;"
-      " padding: 4px 14px; }"
-      "QPushButton:hover { background: #E8F0FE; border-color: #608FF5; }"
-      "QPushButton:default { border-color: #608FF5; }");
+  setStyleSheet(ui::Theme::DialogStyleSheet());
 
   auto* icon = new QLabel(this);
   icon->setObjectName("ImageIcon");

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "ui/dialog_placement.h"
 #include "ui/report_list.h"
 #include "ui/theme.h"
 
@@ -120,8 +121,7 @@ void TFormYouTubeHQ::FitColumns() {
 
 void TFormYouTubeHQ::CentreOver(const QWidget& owner) {
   adjustSize();
-  const QRect frame = owner.geometry();
-  move(frame.left() + (frame.width() - width()) / 2, frame.top() + (frame.height() - height()) / 2);
+  ui::CentreOver(*this, &owner);
 }
 
 void TFormYouTubeHQ::FillList(const download::TPreferenceOrder& order) {
