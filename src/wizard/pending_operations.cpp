@@ -20,7 +20,6 @@ void TFormMain::FinishConversionRun() {}
 void TFormMain::ShowConversionSummary() {}
 
 // ---- Video links and download queue ----
-void TFormMain::WireDownloads() {}
 void TFormMain::SetupLinkPage() {
   const TGlobalVars& g = GlobalVars();
   EditURLOutput->setText(QString::fromStdString(g.OutputURLDir));
@@ -32,10 +31,5 @@ void TFormMain::ReadBackLinkPage() {
   g.OutputURLDir = WithTrailingBackslash(EditURLOutput->text().toStdString());
   g.PreferYouTubeQuality = CheckBoxYouTubeQuality->isChecked();
 }
-void TFormMain::StartDownloadQueue() {}
-void TFormMain::DownloadNext() {}
-void TFormMain::DownloadError() {}
-void TFormMain::ShowDownloadSummary() {}
-void TFormMain::AbortDownloads() {}
 
 }  // namespace tallowin
