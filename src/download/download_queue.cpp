@@ -5,12 +5,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <random>
 
 #include "download/quality.h"
 #include "download/stream_map.h"
@@ -40,24 +38,14 @@ bool MoveWithoutReplacing(const std::string& from, const std::string& to) {
   return true;
 }
 
-// A new, empty file of a name no other file has in `folder` (mode 0666 less the umask, like any
-// file the program makes); "" with errno set when none can be made there.
-std::string CreateTemporaryFile(const std::string& folder) {
-  static std::atomic<unsigned> counter{0};
-  std::random_device random;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    char name[96];
-    std::snprintf(name, sizeof name, ".tallowin-%d-%u-%08x.part", static_cast<int>(::getpid()),
-                  counter.fetch_add(1), static_cast<unsigned>(random()));
-    const std::string path = folder + name;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-      ::close(fd);
-      return path;
-    }
-    if (errno != EEXIST) return {};
-  }
-  return {};
+// A new folder of our own in `folder` for the video being fetched; "" with errno set when none
+// can be made there. The video's file inside it is made by the transfer itself: a file that
+// exists already would have to be truncated, and on some file systems closing a truncated file
+// waits until its data is on disk.
+std::string CreateTemporaryFolder(const std::string& folder) {
+  std::string path = folder + ".tallowin-XXXXXX";
+  if (!::mkdtemp(path.data())) return {};
+  return path + "/";
 }
 
 }  // namespace
@@ -233,14 +221,16 @@ bool TDownloadQueue::StartVideo(const std::string& url) {
   error_posted_ = false;
   write_failed_ = false;
   RemoveTemporaryFile();
-  const std::string name = CreateTemporaryFile(WithTrailingBackslash(vars_.OutputURLDir));
-  if (name.empty()) {
+  const std::string temporary_folder =
+      CreateTemporaryFolder(WithTrailingBackslash(vars_.OutputURLDir));
+  if (temporary_folder.empty()) {
     view_.Log("Cannot write into the download folder \"" + vars_.OutputURLDir +
               "\": " + std::strerror(errno));
     write_failed_ = true;
     return false;
   }
-  temporary_file_ = name;
+  temporary_folder_ = temporary_folder;
+  temporary_file_ = temporary_folder + "video.part";
   WinHTTPDownload.URL = url;
   WinHTTPDownload.OutputFileName = temporary_file_;
   if (WinHTTPDownload.Read(false)) return true;
@@ -275,6 +265,7 @@ std::string TDownloadQueue::SaveVideo() {
     const std::string path = VideoFileName(caption, extension, vars_.OutputURLDir);
     if (MoveWithoutReplacing(temporary_file_, path)) {
       temporary_file_.clear();
+      RemoveTemporaryFile();
       return path;
     }
     if (errno != EEXIST) {
@@ -385,9 +376,10 @@ void TDownloadQueue::ShowDownloadSummary(bool aborted) {
 }
 
 void TDownloadQueue::RemoveTemporaryFile() {
-  if (temporary_file_.empty()) return;
-  ::unlink(temporary_file_.c_str());
+  if (!temporary_file_.empty()) ::unlink(temporary_file_.c_str());
+  if (!temporary_folder_.empty()) ::rmdir(temporary_folder_.c_str());
   temporary_file_.clear();
+  temporary_folder_.clear();
 }
 
 }  // namespace tallowin::download

@@ -8,9 +8,10 @@
 // transfer on the same component starts only through a posted message (the view's PostNext and
 // PostError, which must call Next and NextQuality after the current handler has returned).
 //
-// The video arrives in a temporary file in the download folder and gets its name (made unique
-// there) only when it is complete; a file that appeared under that name meanwhile is never
-// replaced. The page and the record stay in memory, each capped at kMaxPageBytes.
+// The video arrives in a temporary file (in a folder of its own inside the download folder) and
+// gets its name, made unique there, only when it is complete; a file that appeared under that
+// name meanwhile is never replaced. The page and the record stay in memory, each capped at
+// kMaxPageBytes.
 #pragma once
 
 #include <cstdint>
@@ -127,7 +128,7 @@ class TDownloadQueue {
   net::TWinHTTP WinHTTPDownloadInfoFile;
   net::TWinHTTP WinHTTPDownload;
 
-  // The temporary file of the video being fetched ("" when none).
+  // The temporary file of the video being fetched ("" when none); it lies in a folder of its own.
   const std::string& TemporaryFile() const { return temporary_file_; }
 
  private:
@@ -153,6 +154,7 @@ class TDownloadQueue {
   bool cancelled_ = false;
   bool error_posted_ = false;
   bool write_failed_ = false;
+  std::string temporary_folder_;  // ours alone, holding temporary_file_
   std::string temporary_file_;
 };
 

@@ -46,6 +46,7 @@ def quote(text):
 
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
+    disable_nagle_algorithm = True  # headers and a small body go out at once
 
     def log_message(self, *args):
         pass
@@ -139,8 +140,9 @@ class Handler(BaseHTTPRequestHandler):
         self.end_headers()
         chunk = int(stream.get("chunk", 65536))
         delay = int(stream.get("delay_ms", 0)) / 1000.0
+        view = memoryview(data)
         for start in range(0, len(data), chunk):
-            self.wfile.write(data[start:start + chunk])
+            self.wfile.write(view[start:start + chunk])
             if delay:
                 self.wfile.flush()
                 time.sleep(delay)
