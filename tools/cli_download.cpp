@@ -1,7 +1,10 @@
 // tallowin-cli download: the download queue without a window. Each row's status changes and
 // figures are printed as lines, the summary at the end; the exit status is 0 when every video
 // was saved.
+#include <signal.h>
+
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -116,6 +119,12 @@ class TConsoleView final : public download::TDownloadView {
   download::TDownloadSummary summary_;
 };
 
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void Interrupted(int) {
+  g_interrupted = 1;
+}
+
 int RunDownload(const std::vector<std::string>& args) {
   std::string folder = ".";
   bool prefer = true;
@@ -152,9 +161,22 @@ int RunDownload(const std::vector<std::string>& args) {
 
   TConsoleView view(vars);
   download::TDownloadQueue queue(vars, view);
+  // Ctrl+C cancels like the window's Exit: the running transfer ends and nothing partial stays.
+  struct sigaction action {};
+  action.sa_handler = &Interrupted;
+  struct sigaction old_int {
+  }, old_term{};
+  sigaction(SIGINT, &action, &old_int);
+  sigaction(SIGTERM, &action, &old_term);
   queue.Start(links);
   Dispatcher& dispatcher = MainDispatcher();
+  bool cancel_sent = false;
   while (!view.Finished()) {
+    if (g_interrupted && !cancel_sent) {
+      cancel_sent = true;
+      queue.Abort();
+      continue;
+    }
     const std::vector<bool> posted = view.TakePosted();
     if (posted.empty()) {
       dispatcher.ProcessPending(std::chrono::milliseconds(50));
@@ -167,6 +189,8 @@ int RunDownload(const std::vector<std::string>& args) {
         queue.Next();
     }
   }
+  sigaction(SIGINT, &old_int, nullptr);
+  sigaction(SIGTERM, &old_term, nullptr);
   for (const std::string& path : vars.DownloadedFiles) std::printf("Saved: %s\n", path.c_str());
   std::fflush(stdout);
   const auto& summary = view.Summary();

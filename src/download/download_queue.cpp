@@ -327,6 +327,8 @@ void TDownloadQueue::NextQuality() {
 
 void TDownloadQueue::FailVideo() {
   RemoveTemporaryFile();
+  if (CurrentRow())
+    view_.Log("Download failed: " + captions_[static_cast<size_t>(vars_.DownloadIndex)]);
   TRowUpdate update;
   update.status = kStatusFailed;
   view_.UpdateDownloadRow(vars_.DownloadIndex, update);

@@ -153,6 +153,10 @@ std::string VideoFileName(const std::string& title, const std::string& extension
     while (keep > 0 && (static_cast<unsigned char>(stem[keep]) & 0xC0) == 0x80) --keep;
     stem.resize(keep);
   }
+  // Control characters (a line break of the page's title, a NUL from an entity) have no place in
+  // a file name: a NUL would even cut the path short.
+  for (char& c : stem)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '_';
   const std::string name = SanitizeFileName(stem + extension);
   return WithTrailingBackslash(folder) + UniqueOutputName(name, folder);
 }

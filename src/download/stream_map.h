@@ -38,7 +38,8 @@ void ParseStreamMap(const std::string& record, TGlobalVars& vars);
 std::string StreamURLForType(const TGlobalVars& vars, int type);
 
 // The full path of the file to write: `folder` with a trailing "/" and the sanitised name
-// title + extension, made unique in that folder ("T.mp4", then "T(1).mp4", ...).
+// title + extension, made unique in that folder ("T.mp4", then "T(1).mp4", ...). Control
+// characters of the title become "_" too, and a title too long for a file name is cut.
 std::string VideoFileName(const std::string& title, const std::string& extension,
                           const std::string& folder);
 

@@ -1,6 +1,10 @@
 // tallowin-cli download: the same queue without a window, against the fake video service.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "download/fake_video_service.h"
@@ -56,6 +60,45 @@ TEST(CliDownload, SavesTheVideosAndReportsTheSummary) {
   EXPECT_EQ(r.exit_code, 0) << r.output;
   EXPECT_TRUE(HasLine(r.output, "Saved: " + out + "/Third(1).mp4")) << r.output;
   EXPECT_EQ(service.Requests().back(), "/videoplayback?v=c3&itag=22");
+}
+
+TEST(CliDownload, AnInterruptCancelsAndLeavesNothingPartial) {
+  FakeStream slow{.file = ClipMP4().string(), .delay_ms = 200, .chunk = 4096};
+  FakeVideoService service({{"s1", Video("Slow", {{18, slow}})},
+                            {"s2", Video("Never", {{18, {.file = ClipMP4().string()}}})}});
+  TempDir dir;
+  const std::string cli = Cli(), out = dir.dir() + "out", l1 = FakeVideoService::Link("s1"),
+                    l2 = FakeVideoService::Link("s2");
+  const std::string log = dir.dir() + "cli.log";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (!freopen(log.c_str(), "w", stdout)) _exit(127);
+    execl(cli.c_str(), cli.c_str(), "download", "-o", out.c_str(), l1.c_str(), l2.c_str(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  ASSERT_GT(pid, 0);
+  for (int i = 0; i < 200; ++i) {
+    const auto requests = service.Requests();
+    if (!requests.empty() && requests.back().find("videoplayback") != std::string::npos) break;
+    usleep(50000);
+  }
+  usleep(300000);
+  kill(pid, SIGINT);
+  int status = 0;
+  for (int i = 0; i < 200 && waitpid(pid, &status, WNOHANG) == 0; ++i) usleep(50000);
+  if (waitpid(pid, &status, WNOHANG) == 0) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    FAIL() << "the interrupt did not end the download";
+  }
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  const std::string output = ReadFile(log);
+  EXPECT_TRUE(HasLine(output, "Total files: 2")) << output;
+  EXPECT_TRUE(HasLine(output, "Failed: 2")) << output;
+  EXPECT_TRUE(Names(out).empty());
+  EXPECT_EQ(service.Requests().size(), 3u);  // the second video was never asked for
 }
 
 TEST(CliDownload, RefusesMalformedArguments) {

@@ -126,6 +126,9 @@ TEST(StreamMap, FileNamesAreSanitisedAndUnique) {
   EXPECT_EQ(VideoFileName("T", ".mp4", dir.dir()), dir.dir() + "T(1).mp4");
   EXPECT_EQ(VideoFileName("a/b:c", ".flv", dir.dir()), dir.dir() + "a_b_c.flv");
   EXPECT_EQ(VideoFileName("", ".3gp", dir.dir()), dir.dir() + ".3gp");
+  // A NUL (from "&#256;") or a line break would cut or break the name.
+  EXPECT_EQ(VideoFileName(std::string("a\0b\nc\x7f", 6), ".mp4", dir.dir()),
+            dir.dir() + "a_b_c_.mp4");
   // A title too long for a file name is cut at a character boundary, keeping the extension.
   std::string long_title;
   for (int i = 0; i < 200; ++i) long_title += "\xc3\xa9";  // 400 bytes of "é"
