@@ -322,5 +322,21 @@ TEST(DownloadQueue, AFileThatAppearsMeanwhileIsNeverReplaced) {
   EXPECT_EQ(ReadFile(pages.folder + "Race(1).mp4"), ReadFile(ClipMP4()));
 }
 
+TEST(DownloadQueue, ClosingTheWindowDuringAVideoLeavesNothingPartial) {
+  FakeStream slow = Stream(ClipMP4());
+  slow.chunk = 4096;
+  slow.delay_ms = 200;
+  FakeVideoService service({{"c1", Video("Closed", {{18, slow}})}});
+  DownloadPages pages(true);
+  pages.AddLinks({"c1"});
+  pages.Download();
+  ASSERT_TRUE(PumpUntil([&] { return CountRequests(service, "videoplayback") == 1; }));
+  PumpUntil([] { return false; }, 300);
+  pages.form.close();
+  ASSERT_TRUE(PumpUntil([&] { return pages.FolderNames().empty(); }, 5000))
+      << pages.FolderNames().front();
+  EXPECT_TRUE(GlobalVars().DownloadedFiles.empty());
+}
+
 }  // namespace
 }  // namespace tallowin::test
