@@ -8,6 +8,7 @@
 // main thread never blocks the hand-overs.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -63,6 +64,7 @@ class Dispatcher {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<std::shared_ptr<Item>> queue_;
+  std::atomic<std::size_t> queued_{0};  // queue_.size(), readable without the mutex
   std::function<void()> wake_up_;
   unsigned long notify_count_ = 0;
 };

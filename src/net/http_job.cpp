@@ -481,8 +481,8 @@ TransferJob::Flow TransferJob::OpenOutput(long code) {
     verifying_ = t_.start_offset != 0;
   } else {
     auto memory = std::make_unique<TMemoryStream>();
-    if (content_length_present_ && t_.content_length > 0)
-      memory->Reserve(std::min(t_.content_length, kMaxPresize));  // growing is the fallback
+    if (content_length_present_ && t_.content_length > 0)  // growing is the fallback
+      memory->Reserve(std::min({t_.content_length, kMaxPresize, s_.max_memory_body}));
     t_.output = std::move(memory);
   }
   return Flow::kGo;
@@ -505,6 +505,11 @@ TransferJob::Flow TransferJob::Feed(const char* data, size_t size) {
         abandoned = t_.abandoned;
         stored = !abandoned && t_.output_file->Write(data, static_cast<std::int64_t>(part));
       } else {
+        // A memory body never grows past its limit: the answer ends here as an incomplete one.
+        if (t_.received + static_cast<std::int64_t>(part) > s_.max_memory_body) {
+          body_error_ = true;
+          return Flow::kEnd;
+        }
         stored = t_.output->Write(data, static_cast<std::int64_t>(part));
       }
       if (abandoned) return Flow::kAbort;

@@ -38,6 +38,7 @@ struct TransferSettings {
   std::string output_file_name;
   TWinHTTPOutputFileAttributes attributes;
   std::uint32_t buffer_size = 4096;
+  std::int64_t max_memory_body = 0;
   bool work_offline = false;
   // Which main-thread events are set (decides whether the worker raises them).
   bool has_header_info = false;

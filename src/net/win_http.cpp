@@ -99,6 +99,7 @@ bool TCustomWinHTTP::ReadRange(std::uint32_t start_range, std::uint32_t end_rang
   s.output_file_name = OutputFileName;
   s.attributes = OutputFileAttributes;
   s.buffer_size = transfer_buffer_size_;
+  s.max_memory_body = std::max<std::int64_t>(MaxMemoryBody, 0);
   s.work_offline = WorkOffline;
   s.has_header_info = static_cast<bool>(OnHeaderInfo);
   s.has_progress = static_cast<bool>(OnProgress);

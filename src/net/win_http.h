@@ -25,6 +25,8 @@ class TransferJob;
 }  // namespace detail
 
 inline constexpr const char* kDefaultAgent = "Tallowin TWinHTTP";
+// The largest body kept in memory unless MaxMemoryBody says otherwise.
+inline constexpr std::int64_t kDefaultMaxMemoryBody = std::int64_t{512} << 20;
 
 class TWinLoginComponent {
  public:
@@ -69,6 +71,10 @@ class TCustomWinHTTP : public TWinLoginComponent {
   TInternetOptions InternetOptions{TInternetOption::ioKeepConnection};
   std::string OutputFileName;
   TWinHTTPOutputFileAttributes OutputFileAttributes;
+  // A body that goes to memory (no output file, or an error answer) ends the transfer once it
+  // would grow past this many bytes: OnConnLost for a 200 or 206 answer, OnHTTPError (with the
+  // bytes up to the limit) for any other, each followed by OnAnyError.
+  std::int64_t MaxMemoryBody = kDefaultMaxMemoryBody;
   // There is no system-wide offline mode here: the prompt is never needed.
   bool ShowGoOnlineMessage = false;
   // Offline means cache only, and this client keeps no cache: network transfers fail at once.

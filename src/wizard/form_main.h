@@ -243,6 +243,28 @@ class TFormMain : public ui::TSkinForm {
   void DownloadError();
   void ShowDownloadSummary();
   void AbortDownloads();
+  // The download queue with its three transfer components (WinHTTPGetInfoFileURL,
+  // WinHTTPDownloadInfoFile, WinHTTPDownload) and the window's view of it; the handlers below
+  // delegate to the queue (src/download/form_main_downloads.cpp).
+  class TDownloads;
+  TDownloads& Downloads() const;
+  // The arguments of one event of a transfer component: its progress figures or its body.
+  struct TWinHTTPEventArgs;
+  void WinHTTPGetInfoFileURLProgress(const TWinHTTPEventArgs& args);
+  void WinHTTPGetInfoFileURLDone(const TWinHTTPEventArgs& args);
+  void WinHTTPGetInfoFileURLAnyError();
+  void WinHTTPGetInfoFileURLAborted();
+  void WinHTTPDownloadInfoFileDone(const TWinHTTPEventArgs& args);
+  void WinHTTPDownloadInfoFileAnyError();
+  void WinHTTPDownloadInfoFileAborted();
+  void WinHTTPDownloadProgress(const TWinHTTPEventArgs& args);
+  void WinHTTPDownloadDone();
+  void WinHTTPDownloadAnyError();
+  void WinHTTPDownloadAborted();
+  // What changes in the current row of the download list and in the Step6 figures.
+  struct TDownloadRowUpdate;
+  void UpdateDownloadRow(const TDownloadRowUpdate& update);
+  void LabelURLOpenFolderClick();
   void ButtonConvertDownloadedClick();
 
   // ---- Controls (named as in the design) ----
@@ -474,6 +496,7 @@ class TFormMain : public ui::TSkinForm {
   std::array<std::vector<ui::TPictureButton*>, 3> format_buttons_;
   std::array<std::vector<ui::TImageComboBox*>, 3> preset_lists_;
   std::vector<QImage> thumbnails_;
+  std::unique_ptr<TDownloads, void (*)(TDownloads*)> downloads_{nullptr, nullptr};
   // The output files named during the current job building.
   convert::TOutputNames output_names_;
 };
