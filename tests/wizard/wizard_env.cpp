@@ -1,5 +1,6 @@
 #include "wizard_env.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <sstream>
@@ -17,6 +18,12 @@ const char* const kFormatKeys[] = {
     "AVI",  "MP4",    "FLV",     "SWF", "MPEG",       "RM",          "WMV",  "MOV",     "3GP",
     "IPOD", "IPHONE", "APPLETV", "PSP", "BLACKBERRY", "MOBILEPHONE", "IPAD", "ANDROID", "WAV",
     "MP3",  "WMA",    "OGG",     "AAC", "M4A",        "FLAC",        "MP2"};
+
+// The proxy a test has set already, else a closed port on loopback (the discard port).
+std::string ProxyOrClosedPort(const char* name) {
+  const char* set = std::getenv(name);
+  return set != nullptr && *set != '\0' ? set : "http://127.0.0.1:9";
+}
 
 }  // namespace
 
@@ -52,7 +59,9 @@ std::map<std::string, std::string> OnlyFormats(std::initializer_list<const char*
 WizardEnv::WizardEnv(const std::map<std::string, std::string>& overrides)
     : home_("HOME", root.dir() + "home"),
       config_home_("XDG_CONFIG_HOME", root.dir() + "config"),
-      documents_("XDG_DOCUMENTS_DIR", root.dir() + "home/Documents") {
+      documents_("XDG_DOCUMENTS_DIR", root.dir() + "home/Documents"),
+      http_proxy_("http_proxy", ProxyOrClosedPort("http_proxy")),
+      https_proxy_("https_proxy", ProxyOrClosedPort("https_proxy")) {
   namespace fs = std::filesystem;
   fs::create_directories(root.path() / "home/Documents");
   fs::create_directories(root.path() / "program/lib");

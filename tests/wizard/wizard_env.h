@@ -55,6 +55,10 @@ class WizardEnv {
   ScopedEnv home_;
   ScopedEnv config_home_;
   ScopedEnv documents_;
+  // A window under test never reaches the network: without a proxy of the test's own (a fake
+  // service), transfers go to a closed port on this machine.
+  ScopedEnv http_proxy_;
+  ScopedEnv https_proxy_;
   std::unique_ptr<TFormMain> form_;
   std::unique_ptr<TFormLog> log_;
 };
