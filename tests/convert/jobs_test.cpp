@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "convert/conversion_window_test.h"
 #include "media/ff_decode.h"
 #include "shell/global_vars.h"
 #include "shell/util_funcs.h"
@@ -26,24 +27,10 @@ fs::path LongSilence() {
                                                   "-t", "2200", "-c:a", "pcm_u8"});
 }
 
-int64_t ProbedDuration(const fs::path& file) {
-  media::TFFDecoder decoder;
-  EXPECT_TRUE(decoder.LoadFile(file.string())) << decoder.LastErrMsg();
-  media::TFileStreamInfo info;
-  decoder.GetFileStreamInfo(info);
-  return info.Duration;
-}
-
-class JobsTest : public ::testing::Test {
+class JobsTest : public ConversionWindowTest {
  protected:
   void SetUp() override {
-    form_ = &env_.Create();
-    ASSERT_TRUE(form_->FFEncoder.LibrariesLoaded());
-    out_ = work_.dir() + "out/";
-    fs::create_directories(out_);
-    TGlobalVars& g = GlobalVars();
-    g.OutputFileDir = out_;
-    g.MergeEnabled = false;
+    ConversionWindowTest::SetUp();
     SelectMP3();
   }
   void TearDown() override { form_->FFEncoder.ClearTasks(); }
@@ -53,26 +40,10 @@ class JobsTest : public ::testing::Test {
     GlobalVars().OutputAudioFormat = 1;
   }
 
-  // A copy of `source` under the work folder (folders made as needed).
-  std::string Place(const fs::path& source, const std::string& relative) {
-    const fs::path target = work_.path() / relative;
-    fs::create_directories(target.parent_path());
-    fs::copy_file(source, target, fs::copy_options::overwrite_existing);
-    return target.string();
-  }
-
-  int AddRow(const std::string& path) {
-    const int row = form_->NextGrid->AddRow();
-    form_->NextGrid->SetCell(row, NxTextColumnFileFullName, QString::fromStdString(path));
-    return row;
-  }
   void SetCell(int row, int column, const char* text) {
     form_->NextGrid->SetCell(row, column, text);
   }
 
-  std::string Cell(int row, int column) {
-    return form_->ListViewConverting->Cell(row, column).toStdString();
-  }
   int Rows() { return form_->ListViewConverting->RowCount(); }
 
   // The output file of each task, in task order.
@@ -91,11 +62,6 @@ class JobsTest : public ::testing::Test {
     lines.erase(lines.begin(), lines.begin() + std::min(skip, lines.size()));
     return lines;
   }
-
-  WizardEnv env_;
-  TFormMain* form_ = nullptr;
-  TempDir work_;
-  std::string out_;
 };
 
 TEST_F(JobsTest, PerFileOutputsNeverReplaceFilesOrEachOther) {

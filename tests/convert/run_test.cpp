@@ -19,6 +19,7 @@
 
 #include <QCheckBox>
 #include <QTimer>
+#include "convert/conversion_window_test.h"
 #include "convert/form_shutdown.h"
 #include "convert/run_figures.h"
 #include "media/ff_decode.h"
@@ -51,14 +52,6 @@ fs::path LongTone() {
       {"-f", "lavfi", "-i", "sine=frequency=300:sample_rate=8000:duration=600", "-c:a", "pcm_u8"});
 }
 
-int64_t ProbedDuration(const fs::path& file) {
-  media::TFFDecoder decoder;
-  EXPECT_TRUE(decoder.LoadFile(file.string())) << decoder.LastErrMsg();
-  media::TFileStreamInfo info;
-  decoder.GetFileStreamInfo(info);
-  return info.Duration;
-}
-
 // Limits the size of every file this process writes, as a full disk would; writes past it fail
 // instead of ending the process.
 class FileSizeLimit {
@@ -76,16 +69,11 @@ class FileSizeLimit {
   rlimit saved_{};
 };
 
-class RunTest : public ::testing::Test {
+class RunTest : public ConversionWindowTest {
  protected:
   void SetUp() override {
-    form_ = &env_.Create();
-    ASSERT_TRUE(form_->FFEncoder.LibrariesLoaded());
-    out_ = work_.dir() + "out/";
-    fs::create_directories(out_);
+    ConversionWindowTest::SetUp();
     TGlobalVars& g = GlobalVars();
-    g.OutputFileDir = out_;
-    g.MergeEnabled = false;
     g.PlayASoundWhenFinished = false;
     g.ShutDownWhenFinished = false;
   }
@@ -104,18 +92,6 @@ class RunTest : public ::testing::Test {
       g.OutputAudioFormat = static_cast<uint8_t>(format);
       g.OutputMP3Preset = preset;
     }
-  }
-
-  std::string Place(const fs::path& source, const std::string& relative) {
-    const fs::path target = work_.path() / relative;
-    fs::create_directories(target.parent_path());
-    fs::copy_file(source, target, fs::copy_options::overwrite_existing);
-    return target.string();
-  }
-
-  void AddInput(const std::string& path) {
-    const int row = form_->NextGrid->AddRow();
-    form_->NextGrid->SetCell(row, NxTextColumnFileFullName, QString::fromStdString(path));
   }
 
   // Serves the event loop until `done` holds; false after two minutes.
@@ -137,9 +113,6 @@ class RunTest : public ::testing::Test {
     ASSERT_TRUE(WaitFor([&] { return form_->ActivePage() == TWizardPage::Step4; }));
   }
 
-  std::string Cell(int row, int column) {
-    return form_->ListViewConverting->Cell(row, column).toStdString();
-  }
   std::vector<std::string> Figures() {
     return {form_->LabelFinishTotalFiles->text().toStdString(),
             form_->LabelFinishSuccessed->text().toStdString(),
@@ -151,11 +124,6 @@ class RunTest : public ::testing::Test {
   void JobEnded(int index, bool finished, const std::string& error = "") {
     form_->FFEncoderTerminate(form_->FFEncoder, {index, finished, !error.empty(), error});
   }
-
-  WizardEnv env_;
-  TFormMain* form_ = nullptr;
-  TempDir work_;
-  std::string out_;
 };
 
 TEST_F(RunTest, VideoThenAudioRunWithAJobFailingAsItWrites) {
@@ -164,7 +132,7 @@ TEST_F(RunTest, VideoThenAudioRunWithAJobFailingAsItWrites) {
   const std::string c = Place(StandardClip(), "in/c.mp4");
   // A file of the user's that has the name the first output would take.
   WriteFile(fs::path(out_) / "a.avi", "the user's own");
-  for (const std::string& path : {a, big, c}) AddInput(path);
+  for (const std::string& path : {a, big, c}) AddRow(path);
 
   for (const auto& [format_class, format, preset, extension, codecs] :
        {std::tuple{0, 0, 7, ".avi", std::string("avi|mpeg4,320,240")},
@@ -211,9 +179,8 @@ TEST_F(RunTest, VideoThenAudioRunWithAJobFailingAsItWrites) {
 
 TEST_F(RunTest, CancelDuringTheSecondOfFourJobs) {
   Select(2, 1, 2);
-  AddInput(Place(StandardClip(), "in/first.mp4"));
-  for (const char* name : {"in/t2.wav", "in/t3.wav", "in/t4.wav"})
-    AddInput(Place(LongTone(), name));
+  AddRow(Place(StandardClip(), "in/first.mp4"));
+  for (const char* name : {"in/t2.wav", "in/t3.wav", "in/t4.wav"}) AddRow(Place(LongTone(), name));
   form_->ActivatePage(TWizardPage::Step3);
   form_->StartConversionRun();
   ASSERT_TRUE(WaitFor([&] { return Cell(1, 2) == "Converting..."; }));
@@ -247,8 +214,8 @@ TEST_F(RunTest, NoAcceptedFileEndsAtOnceWithEveryInputFailed) {
   Select(2, 1, 2);
   fs::create_directories(work_.path() / "in");
   WriteFile(work_.path() / "in/broken.mp4", "not a media file at all");
-  AddInput((work_.path() / "in/broken.mp4").string());
-  AddInput((work_.path() / "in/missing.mp4").string());
+  AddRow((work_.path() / "in/broken.mp4").string());
+  AddRow((work_.path() / "in/missing.mp4").string());
   GlobalVars().PlayASoundWhenFinished = true;
   RunToSummary();
   EXPECT_EQ(Figures(), (std::vector<std::string>{"2", "0", "2"}));
@@ -261,8 +228,8 @@ TEST_F(RunTest, NoAcceptedFileEndsAtOnceWithEveryInputFailed) {
 TEST_F(RunTest, MergeRunJoinsInputsAndWritesNoRowStates) {
   GlobalVars().MergeEnabled = true;
   Select(2, 1, 2);
-  AddInput(Place(StandardClip(), "in/a.mp4"));
-  AddInput(Place(StandardClip(), "in/b.mp4"));
+  AddRow(Place(StandardClip(), "in/a.mp4"));
+  AddRow(Place(StandardClip(), "in/b.mp4"));
   RunToSummary();
   EXPECT_TRUE(form_->MergeRun());
   EXPECT_EQ(form_->ListViewConverting->ColumnCaption(2), "Width x Height");
