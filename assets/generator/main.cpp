@@ -8,6 +8,7 @@
 //   * the page card is white from x 195 to 766 and y 70 to 498, the title band blue above y 36.
 //
 //   tallowin-assets --out DIR --res-folder NAME --title TITLE [--preview FILE.png]
+//                   [--icons DIR --icon-name NAME]
 // writes DIR/icon.ico, DIR/sounds/done.wav, DIR/sounds/fail.wav and DIR/sounds/NAME/*.
 #include <QDir>
 #include <QFile>
@@ -97,7 +98,7 @@ QImage Preview(const QString& title) {
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
-  QString out_dir, res_folder, title, preview;
+  QString out_dir, res_folder, title, preview, icons, icon_name = QStringLiteral("tallowin");
   const QStringList args = app.arguments();
   for (int i = 1; i + 1 < args.size(); i += 2) {
     if (args[i] == QLatin1String("--out"))
@@ -108,11 +109,15 @@ int main(int argc, char** argv) {
       title = args[i + 1];
     else if (args[i] == QLatin1String("--preview"))
       preview = args[i + 1];
+    else if (args[i] == QLatin1String("--icons"))
+      icons = args[i + 1];
+    else if (args[i] == QLatin1String("--icon-name"))
+      icon_name = args[i + 1];
   }
   if (out_dir.isEmpty()) {
     std::fprintf(stderr,
                  "usage: tallowin-assets --out DIR --res-folder NAME --title TITLE "
-                 "[--preview FILE.png]\n");
+                 "[--preview FILE.png] [--icons DIR --icon-name NAME]\n");
     return 2;
   }
   const QString sounds = out_dir + QStringLiteral("/sounds");
@@ -138,6 +143,14 @@ int main(int argc, char** argv) {
   SaveBytes(BuildIco({PaintAppIcon(16), PaintAppIcon(24), PaintAppIcon(32), PaintAppIcon(48),
                       PaintAppIcon(64), PaintAppIcon(128), PaintAppIcon(256)}),
             out_dir + QStringLiteral("/icon.ico"));
+  // The same artwork for the desktop's icon theme: ICONS/hicolor/NxN/apps/NAME.png.
+  if (!icons.isEmpty()) {
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+      const QString dir = QStringLiteral("%1/hicolor/%2x%2/apps").arg(icons).arg(size);
+      if (!QDir().mkpath(dir)) Fail(QStringLiteral("cannot create %1").arg(dir));
+      SaveImage(PaintAppIcon(size), dir + QLatin1Char('/') + icon_name + QStringLiteral(".png"));
+    }
+  }
   SaveBytes(DoneSound(), sounds + QStringLiteral("/done.wav"));
   SaveBytes(FailSound(), sounds + QStringLiteral("/fail.wav"));
   if (!preview.isEmpty()) SaveImage(Preview(title), preview);

@@ -123,6 +123,8 @@ class TFormMain : public ui::TSkinForm {
   // Files dropped from the desktop, in the order given: folders, paths longer than
   // kMaxDroppedPathLength bytes and unsupported extensions are left out.
   void FormDropFiles(const std::vector<std::string>& paths);
+  // Files named on the program's command line: Step1 with them added as a drop adds them.
+  void OpenCommandLineFiles(const std::vector<std::string>& paths);
   static constexpr size_t kMaxDroppedPathLength = 255;
   void ActionAddExecute();
   void ActionDeleteExecute();

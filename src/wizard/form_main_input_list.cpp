@@ -181,6 +181,13 @@ void TFormMain::FormDropFiles(const std::vector<std::string>& paths) {
   AddInputFiles(kept);
 }
 
+void TFormMain::OpenCommandLineFiles(const std::vector<std::string>& paths) {
+  if (paths.empty() || !FFEncoder.LibrariesLoaded()) return;
+  ActivatePage(TWizardPage::Step1);
+  UpdatePageCaptions();
+  FormDropFiles(paths);
+}
+
 void TFormMain::ActionAddExecute() {
   TGlobalVars& g = GlobalVars();
   OpenDialog.initial_dir = g.LastOpenDir;
