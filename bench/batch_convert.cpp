@@ -4,6 +4,7 @@
 // preset, and 8 short 720p clips into the MP4 preset "Apple iPod - (H.264, 320x240)". Prints the
 // median wall time of each way, its throughput (seconds of media per second) and the ratios to the
 // ffmpeg loop.
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,9 +22,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Runs argv without a shell, its output thrown away; the wall time in seconds, or -1 when the
-// child did not exit with `expected`.
-double Run(const std::vector<std::string>& argv, int expected = 0) {
+struct Measure {
+  double wall = -1;  // seconds; -1 when the child did not exit with the expected status
+  double cpu = 0;    // user + system seconds of the child and everything it waited for
+};
+
+double Seconds(const timeval& t) {
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+}
+
+// Runs argv without a shell, its output thrown away.
+Measure Run(const std::vector<std::string>& argv, int expected = 0) {
   std::vector<char*> args;
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
@@ -39,10 +48,14 @@ double Run(const std::vector<std::string>& argv, int expected = 0) {
     _exit(127);
   }
   int status = 0;
-  waitpid(pid, &status, 0);
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  return WIFEXITED(status) && WEXITSTATUS(status) == expected ? seconds : -1.0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  Measure m;
+  if (WIFEXITED(status) && WEXITSTATUS(status) == expected)
+    m.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  // A shell's own children count in its figures: wait4 reports those it waited for.
+  m.cpu = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
+  return m;
 }
 
 void Make(const std::string& path, const std::vector<std::string>& args) {
@@ -52,7 +65,7 @@ void Make(const std::string& path, const std::vector<std::string>& args) {
   argv.push_back(path);
   std::printf("making %s ...\n", path.c_str());
   std::fflush(stdout);
-  if (Run(argv) < 0) {
+  if (Run(argv).wall < 0) {
     std::fprintf(stderr, "could not make %s\n", path.c_str());
     std::exit(1);
   }
@@ -129,21 +142,23 @@ int main(int argc, char** argv) {
 
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   std::printf("%u cores; %d run(s) of each way, alternating; median wall time\n\n", cores, runs);
-  std::printf("%-46s %-16s %9s %12s %10s\n", "batch", "way", "wall s", "media s/s", "vs ffmpeg");
+  std::printf("%-46s %-12s %8s %10s %10s %8s\n", "batch", "way", "wall s", "media s/s", "vs ffmpeg",
+              "cpu s");
   for (const Batch& batch : {audio, video}) {
-    std::vector<double> t_auto, t_one, t_loop;
+    std::vector<double> t_auto, t_one, t_loop, c_auto, c_one, c_loop;
     for (int r = 0; r < runs; ++r) {
       for (const char* jobs : {"auto", "1"}) {
         std::vector<std::string> argv = {cli, "convert"};
         argv.insert(argv.end(), batch.selection.begin(), batch.selection.end());
         argv.insert(argv.end(), {"--jobs", jobs, "-o", Fresh(dir + "/out_cli")});
         argv.insert(argv.end(), batch.files.begin(), batch.files.end());
-        const double seconds = Run(argv);
-        if (seconds < 0) {
+        const Measure m = Run(argv);
+        if (m.wall < 0) {
           std::fprintf(stderr, "%s: tallowin-cli --jobs %s failed\n", batch.name, jobs);
           return 1;
         }
-        (jobs[0] == 'a' ? t_auto : t_one).push_back(seconds);
+        (jobs[0] == 'a' ? t_auto : t_one).push_back(m.wall);
+        (jobs[0] == 'a' ? c_auto : c_one).push_back(m.cpu);
       }
       const std::string out = Fresh(dir + "/out_ffmpeg");
       std::string loop = "set -e; for f in";
@@ -151,21 +166,25 @@ int main(int argc, char** argv) {
       loop += "; do b=$(basename \"$f\"); ffmpeg -nostdin -v error -y -i \"$f\" " +
               batch.ffmpeg_settings + " " + Quoted(out) + "/\"${b%.*}" + batch.extension +
               "\"; done";
-      const double seconds = Run({"sh", "-c", loop});
-      if (seconds < 0) {
+      const Measure m = Run({"sh", "-c", loop});
+      if (m.wall < 0) {
         std::fprintf(stderr, "%s: the ffmpeg loop failed\n", batch.name);
         return 1;
       }
-      t_loop.push_back(seconds);
+      t_loop.push_back(m.wall);
+      c_loop.push_back(m.cpu);
     }
     const double loop = Median(t_loop);
-    for (const auto& [way, times] :
-         {std::pair<const char*, std::vector<double>*>{"--jobs auto", &t_auto},
-          {"--jobs 1", &t_one},
-          {"ffmpeg loop", &t_loop}}) {
-      const double wall = Median(*times);
-      std::printf("%-46s %-16s %9.2f %12.1f %9.2fx\n", batch.name, way, wall,
-                  batch.media_seconds / wall, loop / wall);
+    struct Way {
+      const char* name;
+      const std::vector<double>& wall;
+      const std::vector<double>& cpu;
+    };
+    for (const Way& way : {Way{"--jobs auto", t_auto, c_auto}, Way{"--jobs 1", t_one, c_one},
+                           Way{"ffmpeg loop", t_loop, c_loop}}) {
+      const double wall = Median(way.wall);
+      std::printf("%-46s %-12s %8.2f %10.1f %9.2fx %8.2f\n", batch.name, way.name, wall,
+                  batch.media_seconds / wall, loop / wall, Median(way.cpu));
     }
     std::fflush(stdout);
   }
