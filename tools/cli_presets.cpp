@@ -1,6 +1,8 @@
 // tallowin-cli presets: the compiled-in preset catalogue.
 //
 //   presets                                      every preset: class, format, index, description
+//   presets --search TEXT                        ... only those whose description holds TEXT
+//                                                (letter case ignored)
 //   presets --class C --format F --preset N      the output options of that preset (merged job)
 //           [--input FILE]                       ... for a per-file job of FILE, probed by the
 //                                                decoder (libraries from "lib" beside us)
@@ -17,6 +19,7 @@
 #include "convert/output_formats.h"
 #include "convert/preset_catalogue.h"
 #include "convert/preset_input.h"
+#include "convert/preset_search.h"
 #include "media/ff_decode.h"
 #include "media/ff_load.h"
 
@@ -41,6 +44,17 @@ int ListPresets() {
                   list.Descriptions[i].c_str());
   }
   return 0;
+}
+
+// The rows of the listing whose description holds the text; 1 when none does.
+int SearchPresets(const std::string& text) {
+  const std::vector<convert::TPresetRef> found = convert::SearchPresets(text);
+  for (const convert::TPresetRef& preset : found)
+    std::printf("%s\t%s\t%d\t%s\n", convert::FormatClassName(preset.Class),
+                convert::FindOutputFormat(preset.Class, preset.Format)->Name, preset.Preset,
+                preset.Description.c_str());
+  if (found.empty()) std::fprintf(stderr, "presets: no description holds \"%s\"\n", text.c_str());
+  return found.empty() ? 1 : 0;
 }
 
 int Fail(const std::string& message) {
@@ -73,6 +87,10 @@ bool ProbeInput(const std::string& path, convert::TPresetInput& input) {
 
 int RunPresets(const std::vector<std::string>& args) {
   if (args.empty()) return ListPresets();
+  if (args[0] == "--search") {
+    if (args.size() != 2 || args[1].empty()) return Fail("--search needs one text");
+    return SearchPresets(args[1]);
+  }
 
   std::string class_arg, format_arg, preset_arg, input_arg;
   bool per_file = false;
@@ -121,8 +139,9 @@ int RunPresets(const std::vector<std::string>& args) {
   return 0;
 }
 
-const Registration kPresets{"presets", "presets [--class C --format F --preset N [--input FILE]]",
-                            &RunPresets};
+const Registration kPresets{
+    "presets", "presets [--search TEXT | --class C --format F --preset N [--input FILE]]",
+    &RunPresets};
 
 }  // namespace
 }  // namespace tallowin::cli

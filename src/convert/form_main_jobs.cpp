@@ -1,11 +1,11 @@
 // Building the conversion jobs when a run starts: per input file one encoder task (or one task
-// with every input in a merge edition), the output names, the rows of ListViewConverting and the
-// run's total duration.
+// with every input in a merge edition), the rows of ListViewConverting and the run's total
+// duration. The tasks themselves are built by convert::TJobBuilder, as tallowin-cli builds them.
 #include <QString>
 #include <QStringList>
-#include <exception>
 #include <string>
 
+#include "convert/job_builder.h"
 #include "convert/job_rules.h"
 #include "convert/output_selection.h"
 #include "convert/preset_catalogue.h"
@@ -22,27 +22,15 @@ namespace tallowin {
 
 namespace {
 
-constexpr char kFileLoadError[] = "File load error: ";
-constexpr char kAddingFileError[] = "Adding file error: ";
-constexpr char kCannotConvert[] = "Cannot do convert, error: ";
-constexpr char kFileAdded[] = "File has been added to convert list.";
-constexpr char kMergeName[] = "Output_Merge";
-
 QString Q(const std::string& text) {
   return QString::fromStdString(text);
 }
 
-// Tasks left from a run that did not reach its end would shift the task indexes away from the
-// rows; they go before new ones are built. False (logged) while the encoder still works.
-bool ClearLeftoverTasks(media::TFFEncoder& encoder) {
-  if (encoder.TaskCount() == 0) return true;
-  try {
-    encoder.ClearTasks();
-    return true;
-  } catch (const std::exception& error) {
-    LogLine(kCannotConvert + std::string(error.what()));
-    return false;
-  }
+// The job target of the stored output selection.
+convert::TJobTarget SelectedTarget() {
+  const TGlobalVars& g = GlobalVars();
+  return convert::TJobTarget{g.OutputFormatClass, convert::SelectedFormat(g),
+                             convert::SelectedPreset(g), g.OutputFileDir};
 }
 
 }  // namespace
@@ -53,10 +41,7 @@ std::string TFormMain::OutputExtension() const {
 }
 
 media::TInputOptions TFormMain::FileInputOptions(media::TCustomDecoder& decoder) const {
-  media::TInputOptions options;
-  options.FileName = decoder.FileName();
-  options.FileFormat = decoder.FormatName();
-  return options;
+  return convert::FileInputOptions(decoder);
 }
 
 media::TOutputOptions TFormMain::PresetOutputOptions(media::TCustomDecoder& decoder) const {
@@ -70,54 +55,21 @@ void TFormMain::BuildFileJobs() {
   GlobalVars().RunTotalDuration = 0;
   job_durations_.clear();
   ListViewConverting->ClearRows();
-  output_names_.Clear();
-  if (!ClearLeftoverTasks(FFEncoder)) return;
+  if (!job_builder_.NewRun()) return;
   for (int row = 0; row < NextGrid->RowCount(); ++row)
     AddFileJob(NextGrid->Cell(row, NxTextColumnFileFullName).toStdString());
 }
 
 void TFormMain::AddFileJob(const std::string& path) {
-  media::TFFDecoder& decoder = FFEncoder.Decoder();
-  if (!decoder.LoadFile(path)) {
-    LogLine(kFileLoadError + decoder.LastErrMsg());
-    return;
-  }
-  media::TDecoderFileCloser close_file(decoder);
-  const TGlobalVars& g = GlobalVars();
-  media::TOutputOptions out = PresetOutputOptions(decoder);
-  out.FileExt = OutputExtension();
-  const std::string name = convert::OutputNameFor(decoder.FileName(), out.FileExt);
-  out.FileName = output_names_.Take(name, g.OutputFileDir);
-  if (out.FileName.empty()) {
-    LogLine(kCannotConvert + std::string("No free output file name for \"") + name + "\" in \"" +
-            g.OutputFileDir + "\".");
-    return;
-  }
-  AddConversionTask(FileInputOptions(decoder), std::move(out));
-}
-
-void TFormMain::AddConversionTask(media::TInputOptions in, media::TOutputOptions out) {
-  const int index = FFEncoder.AddTask(in.FileName, &in);
-  if (index < 0) {
-    LogLine(kAddingFileError + FFEncoder.LastErrMsg());
-    return;
-  }
-  if (!FFEncoder.SetOutputFile(index, out.FileName, &out)) {
-    // Read the reason first: removing the task may change it.
-    const std::string reason = FFEncoder.LastErrMsg();
-    FFEncoder.RemoveTask(index);
-    LogLine(kCannotConvert + reason);
-    return;
-  }
-  media::TFileStreamInfo info;
-  FFEncoder.Decoder().GetFileStreamInfo(info);
-  // Unknown durations (reported negative) count nothing.
-  const int64_t duration = info.Duration >= 0 ? info.Duration : 0;
+  const std::optional<convert::TFileJob> job = job_builder_.AddFileJob(SelectedTarget(), path);
+  if (!job) return;
+  // Unknown durations count nothing.
+  const int64_t duration = job->Duration >= 0 ? job->Duration : 0;
   GlobalVars().RunTotalDuration += duration;
   job_durations_.push_back(duration);
-  ListViewConverting->AddRow({Q(convert::FileNamePart(in.FileName)), Q(DurationText(info.Duration)),
-                              "Waiting...", QString(), Q(convert::FolderPart(in.FileName))});
-  LogLine(kFileAdded);
+  ListViewConverting->AddRow({Q(convert::FileNamePart(job->InputPath)),
+                              Q(DurationText(job->Duration)), "Waiting...", QString(),
+                              Q(convert::FolderPart(job->InputPath))});
 }
 
 void TFormMain::BuildMergeJob() {
@@ -125,55 +77,24 @@ void TFormMain::BuildMergeJob() {
   g.RunTotalDuration = 0;
   job_durations_.clear();
   ListViewConverting->ClearRows();
-  output_names_.Clear();
-  if (!ClearLeftoverTasks(FFEncoder)) return;
-  // Nothing is written before the output is set, so the name picked now is the one it gets.
-  const std::string extension = OutputExtension();
-  const std::string output = output_names_.Take(kMergeName + extension, g.OutputFileDir);
-  for (int row = 0; row < NextGrid->RowCount(); ++row) {
-    const std::string path = NextGrid->Cell(row, NxTextColumnFileFullName).toStdString();
-    media::TInputOptions options;
-    const bool accepted = FFEncoder.TaskCount() == 0 ? FFEncoder.AddTask(path, &options) >= 0
-                                                     : FFEncoder.AddInputFile(0, path, &options);
-    if (!accepted) {
-      LogLine(kAddingFileError + FFEncoder.LastErrMsg());
-      continue;
-    }
-    const auto cell = [&](int column) { return NextGrid->Cell(row, column).toStdString(); };
+  if (!job_builder_.NewRun()) return;
+  std::vector<std::string> paths;
+  for (int row = 0; row < NextGrid->RowCount(); ++row)
+    paths.push_back(NextGrid->Cell(row, NxTextColumnFileFullName).toStdString());
+  const convert::TMergeJob job = job_builder_.BuildMergeJob(SelectedTarget(), paths);
+  if (!job.Built) return;
+  for (const size_t row : job.Accepted) {
+    const int r = static_cast<int>(row);
+    const auto cell = [&](int column) { return NextGrid->Cell(r, column).toStdString(); };
     const int64_t duration = convert::DurationFromText(cell(NxTextColumnRealDuration));
     g.RunTotalDuration += duration;
     ListViewConverting->AddRow(
-        {Q(convert::FileNamePart(path)), Q(FormatMicroseconds(duration)),
+        {Q(convert::FileNamePart(paths[row])), Q(FormatMicroseconds(duration)),
          Q(convert::DimensionText(cell(NxTextColumnWidth), cell(NxTextColumnHeight))),
-         Q(convert::AspectRatioText(cell(NxTextColumnAspectRatio))), Q(output)});
-    LogLine(kFileAdded);
+         Q(convert::AspectRatioText(cell(NxTextColumnAspectRatio))), Q(job.OutputPath)});
   }
-  // Without an accepted input there is no task to take the output: nothing is built.
-  if (FFEncoder.TaskCount() == 0) {
-    LogLine(kCannotConvert + std::string("No input file was added."));
-    return;
-  }
-  std::string refusal;
-  if (output.empty()) {
-    refusal = std::string("No free output file name for \"") + kMergeName + extension + "\" in \"" +
-              g.OutputFileDir + "\".";
-  } else {
-    media::TOutputOptions record =
-        convert::PresetOutputOptions(g.OutputFormatClass, convert::SelectedFormat(g),
-                                     convert::SelectedPreset(g), convert::TPresetJob::Merged);
-    record.JoinFiles = true;
-    if (FFEncoder.SetOutputFile(0, output, &record)) {
-      // The one job's duration is that of all its inputs.
-      job_durations_.assign(1, g.RunTotalDuration);
-      return;
-    }
-    refusal = FFEncoder.LastErrMsg();
-  }
-  // No file of the run will be converted: the task goes, and so do its rows and durations.
-  FFEncoder.RemoveTask(0);
-  ListViewConverting->ClearRows();
-  g.RunTotalDuration = 0;
-  LogLine(kCannotConvert + refusal);
+  // The one job's duration is that of all its inputs.
+  job_durations_.assign(1, g.RunTotalDuration);
 }
 
 }  // namespace tallowin

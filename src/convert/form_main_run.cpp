@@ -10,12 +10,11 @@
 #include <QProgressBar>
 #include <chrono>
 #include <exception>
-#include <filesystem>
-#include <system_error>
 #include <thread>
 
 #include "common/dispatcher.h"
 #include "convert/form_shutdown.h"
+#include "convert/job_builder.h"
 #include "convert/run_figures.h"
 #include "shell/form_log.h"
 #include "shell/global_vars.h"
@@ -45,20 +44,6 @@ QString Q(const std::string& text) {
 
 QString PercentText(int percent) {
   return QString::number(percent) + "%";
-}
-
-// A job that did not finish may leave an output the engine never wrote a byte into; it goes, so
-// that no empty file is left in the user's folder. Outputs with data were closed by the engine
-// with their trailer and stay.
-void RemoveEmptyOutputs(media::TFFmpeg* task) {
-  if (task == nullptr) return;
-  for (const media::TOutputOptions& output : task->OutputOptions) {
-    std::error_code error;
-    const std::filesystem::path path(output.FileName);
-    if (output.FileName.empty() || !std::filesystem::is_regular_file(path, error)) continue;
-    if (std::filesystem::file_size(path, error) == 0 && !error)
-      std::filesystem::remove(path, error);
-  }
 }
 
 }  // namespace
@@ -181,7 +166,7 @@ void TFormMain::FFEncoderTerminate(media::TCustomEncoder& sender,
   }
 
   const int index = info.TaskIndex;
-  if (!info.Finished) RemoveEmptyOutputs(sender.Task(index));
+  if (!info.Finished) convert::RemoveUnwrittenOutputs(sender.Task(index));
   // The counters change on the main thread too, so that the progress handler, which reads them,
   // never races with this thread.
   main_thread.Send([&] {

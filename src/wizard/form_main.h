@@ -15,9 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "convert/job_rules.h"
+#include "convert/job_builder.h"
 #include "media/ff_encode.h"
 #include "media/ff_log.h"
+#include "shell/form_log.h"
 #include "shell/platform_services.h"
 #include "ui/skin_form.h"
 #include "wizard/input_row.h"
@@ -210,14 +211,12 @@ class TFormMain : public ui::TSkinForm {
   std::string OutputExtension() const;
   // One task per input row; rows of ListViewConverting for the accepted ones.
   void BuildFileJobs();
-  // Probes one input with the encoder's decoder and adds its task; the file is closed again.
+  // Probes one input with the encoder's decoder and adds its task and row (a task whose output is
+  // refused is removed again, so task k is always row k); the file is closed again.
   void AddFileJob(const std::string& path);
   media::TInputOptions FileInputOptions(media::TCustomDecoder& decoder) const;
   // The output record of the current selection for the input `decoder` has loaded.
   media::TOutputOptions PresetOutputOptions(media::TCustomDecoder& decoder) const;
-  // Adds the task and its output to the encoder and the task's row; a task whose output is
-  // refused is removed again, so task k is always row k.
-  void AddConversionTask(media::TInputOptions in, media::TOutputOptions out);
   // One task with every input joined into one output.
   void BuildMergeJob();
   void DetachEncoderEvents();
@@ -499,8 +498,8 @@ class TFormMain : public ui::TSkinForm {
   std::array<std::vector<ui::TImageComboBox*>, 3> preset_lists_;
   std::vector<QImage> thumbnails_;
   std::unique_ptr<TDownloads, void (*)(TDownloads*)> downloads_{nullptr, nullptr};
-  // The output files named during the current job building.
-  convert::TOutputNames output_names_;
+  // Builds the tasks of a run (and names their output files).
+  convert::TJobBuilder job_builder_{FFEncoder, [](const std::string& line) { LogLine(line); }};
 };
 
 }  // namespace tallowin
