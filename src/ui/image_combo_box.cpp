@@ -1,12 +1,21 @@
 #include "ui/image_combo_box.h"
 
-#include <QIcon>
+#include <QAbstractItemView>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 
 namespace tallowin::ui {
 
 TImageComboBox::TImageComboBox(QWidget* parent) : QComboBox(parent) {
-  setMaxVisibleItems(10);
+  setMaxVisibleItems(kMaxVisibleItems);
   setEditable(false);
+  // "combobox-popup: 0" makes the styles that open a list over the whole screen honour the
+  // visible item count, with a scroll bar for the rest.
+  setStyleSheet(QStringLiteral(
+      "QComboBox { combobox-popup: 0; }"
+      "QComboBox QAbstractItemView { background: #FFFFFF; border: 1px solid #CBD5E1;"
+      " selection-background-color: #E8F0FE; selection-color: #1E293B; outline: 0; }"));
+  view()->setTextElideMode(Qt::ElideRight);
 }
 
 void TImageComboBox::AddItem(const QString& text, const QPixmap& picture, int indent) {
@@ -20,6 +29,26 @@ void TImageComboBox::AddItem(const QString& text, const QPixmap& picture, int in
 
 void TImageComboBox::SetItemIndex(int index) {
   setCurrentIndex(index >= 0 && index < count() ? index : -1);
+}
+
+QString TImageComboBox::ShownText() const {
+  QStyleOptionComboBox option;
+  initStyleOption(&option);
+  const QRect field =
+      style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+  int room = field.width();
+  if (!option.currentIcon.isNull()) room -= option.iconSize.width() + 4;
+  return fontMetrics().elidedText(currentText(), Qt::ElideRight, qMax(room, 0));
+}
+
+void TImageComboBox::paintEvent(QPaintEvent*) {
+  // As QComboBox paints itself, but a text too long for the field ends with "…".
+  QStylePainter painter(this);
+  QStyleOptionComboBox option;
+  initStyleOption(&option);
+  painter.drawComplexControl(QStyle::CC_ComboBox, option);
+  option.currentText = ShownText();
+  painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 }  // namespace tallowin::ui
