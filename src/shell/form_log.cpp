@@ -48,6 +48,7 @@ TFormLog::TFormLog(QWidget* parent) : QDialog(parent) {
   MemoLog = new QPlainTextEdit(this);
   MemoLog->setObjectName("MemoLog");
   MemoLog->setReadOnly(true);
+  MemoLog->setAccessibleName("Log");
   MemoLog->setLineWrapMode(QPlainTextEdit::NoWrap);
   MemoLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   MemoLog->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -166,6 +167,8 @@ std::optional<std::string> TFormLog::PickSaveFile() {
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setDefaultSuffix("log");
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setStyleSheet(ui::Theme::DialogStyleSheet());
   dialog.setNameFilters({"Log-Files (*.log)", "Text-Files (*.txt)", "All Files (*)"});
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().first().toStdString();

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QIcon>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QProcess>
@@ -107,6 +108,8 @@ int MessageBoxMinimumWidth(const QString& title, const QFont& font) {
 
 void StyleMessageBox(QMessageBox& box, MessageKind kind) {
   box.setStyleSheet(ui::Theme::DialogStyleSheet());
+  // Plain skinned buttons, without stock pictures.
+  for (QAbstractButton* button : box.buttons()) button->setIcon(QIcon());
   const QPixmap icon = DialogIconPicture(kind, 40);
   if (!icon.isNull()) box.setIconPixmap(icon);
   // A message box is as narrow as its text; a long title would be cut in the title bar.
@@ -123,7 +126,6 @@ int RunMessageBox(const std::string& message, const std::string& title, MessageK
                   const std::vector<std::string>& captions, unsigned buttons) {
   QMessageBox box(IconFor(kind), ToQt(title), ToQt(message), QMessageBox::NoButton,
                   QApplication::activeWindow());
-  StyleMessageBox(box, kind);
   std::vector<std::pair<QAbstractButton*, int>> created;
   for (const ButtonChoice& choice : kButtons) {
     if (!(buttons & choice.flag)) continue;
@@ -139,6 +141,7 @@ int RunMessageBox(const std::string& message, const std::string& title, MessageK
     if (i < static_cast<int>(captions.size()) && !captions[static_cast<size_t>(i)].empty())
       created[static_cast<size_t>(i)].first->setText(ToQt(captions[static_cast<size_t>(i)]));
   }
+  StyleMessageBox(box, kind);
   QApplication::beep();
   box.exec();
   QAbstractButton* clicked = box.clickedButton();
@@ -208,8 +211,13 @@ bool QtPlatformServices::BrowseForFolder(QWidget* owner, std::string& path,
                                          const std::string& root) {
   (void)options;  // the Qt dialog always picks file-system folders
   QString start = ToQt(path.empty() ? root : path);
-  QString chosen = QFileDialog::getExistingDirectory(
-      owner, ToQt(title), start, QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+  QFileDialog dialog(owner, ToQt(title), start);
+  dialog.setFileMode(QFileDialog::Directory);
+  // Qt's own dialog, so that it wears the program's style like every other dialog.
+  dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+  dialog.setStyleSheet(ui::Theme::DialogStyleSheet());
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  const QString chosen = dialog.selectedFiles().first();
   if (chosen.isEmpty()) return false;
   path = chosen.toStdString();
   return true;

@@ -1,6 +1,7 @@
 #include "ui/image_combo_box.h"
 
 #include <QAbstractItemView>
+#include <QPainter>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 
@@ -49,6 +50,21 @@ void TImageComboBox::paintEvent(QPaintEvent*) {
   painter.drawComplexControl(QStyle::CC_ComboBox, option);
   option.currentText = ShownText();
   painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+  // The style sheet hides the style's arrow: a chevron marks the field as a list.
+  const QRect arrow =
+      style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, this);
+  const QPointF c = QRectF(arrow).center();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(isEnabled() ? QColor(0x47, 0x55, 0x69) : QColor(0x94, 0xA3, 0xB8), 1.6,
+                      Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  const QPointF chevron[] = {{c.x() - 4, c.y() - 2}, {c.x(), c.y() + 2}, {c.x() + 4, c.y() - 2}};
+  painter.drawPolyline(chevron, 3);
+}
+
+void TImageComboBox::showPopup() {
+  QComboBox::showPopup();
+  // The rows beyond the visible ten are reached with a scroll bar.
+  view()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
 }  // namespace tallowin::ui

@@ -28,6 +28,9 @@ class TImageComboBox : public QComboBox {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+
+ public:
+  void showPopup() override;
 };
 
 }  // namespace tallowin::ui

@@ -48,12 +48,12 @@ TFormFailedAddFile::TFormFailedAddFile(QWidget* parent) : QDialog(parent) {
   ListViewFiles->AddColumn("File", kWidth - 32);
   ListViewFiles->SetShowColumnHeaders(false);
   ListViewFiles->setGeometry(14, 82, kWidth - 28, kHeight - 136);
-  // A long error is wrapped onto more lines rather than cut; its whole text is also the tip.
-  ListViewFiles->setWordWrap(true);
-  ListViewFiles->setUniformRowHeights(false);
+  // A long error is never cut: the column is as wide as the longest line, reachable with the
+  // scroll bar, and each line's whole text is also its tip.
   ListViewFiles->setTextElideMode(Qt::ElideNone);
-  ListViewFiles->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  ListViewFiles->header()->setStretchLastSection(true);
+  ListViewFiles->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  ListViewFiles->header()->setStretchLastSection(false);
+  ListViewFiles->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   ListViewFiles->setAccessibleName("Files that could not be added");
 
   ButtonMoreInfo = new QPushButton("More Information...", this);

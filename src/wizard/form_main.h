@@ -5,6 +5,7 @@
 // links and download queue in src/download) and are declared here in their sections.
 #pragma once
 
+#include <QFont>
 #include <QImage>
 #include <QMetaObject>
 #include <QPixmap>
@@ -60,6 +61,10 @@ class TFormMain : public ui::TSkinForm {
   static constexpr int kTitlePointSize = 11;
   // Step2: the left and right margin that labels, class buttons and format buttons share, and
   // the format buttons' largest cell width and the gap between cells.
+  // The input list's name line is shortened to this many pixels of FileNameFont(): the room a
+  // tile gives its texts.
+  static constexpr int kFileNameWidth = 370;
+  QFont FileNameFont() const;
   static constexpr int kStep2Margin = 18;
   // Where the product name starts in the top logo, right of the mark.
   static constexpr int kTopLogoNameLeft = 44;
@@ -307,7 +312,7 @@ class TFormMain : public ui::TSkinForm {
   QAction* ActionNext = nullptr;
   QAction* ActionExit = nullptr;
   QMenu* PopupMenuHelp = nullptr;
-  // The window menu of the borderless window (Alt+Space or a right click on the logo).
+  // The menu of the borderless window (a right click on the top logo).
   QMenu* PopupMenuWindow = nullptr;
   QAction* ActionHelpContent = nullptr;
   QAction* ActionHowTosTutorialVideos = nullptr;

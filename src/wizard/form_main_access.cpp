@@ -1,6 +1,7 @@
 // What the main window offers beyond the mouse: names and descriptions for screen readers, the
 // Tab order of each page, the shortcuts that reach the log and About even in editions that hide
-// their buttons, and the window menu of the borderless window.
+// their buttons, and the menu of the borderless window.
+#include <QAbstractItemView>
 #include <QAction>
 #include <QKeySequence>
 #include <QLineEdit>
@@ -31,6 +32,7 @@ void TFormMain::NameControls() {
   ImageConvertVideo->setAccessibleName("Convert audio/video from file");
   ImageConvertVideo->setAccessibleDescription(
       "Picture of the conversion choice; click it to choose converting files");
+  ImageAudioIcon->setAccessibleName("Audio file");
   NextGrid->setAccessibleName("Files to convert");
   NextGrid->setAccessibleDescription(
       "One tile per file with its thumbnail, name, duration, bit rate and picture size");
@@ -45,8 +47,10 @@ void TFormMain::NameControls() {
   for (int c = 0; c < 3; ++c) {
     const std::vector<FormatInfo>& formats = FormatsOfClass(c);
     for (int i = 0; i < static_cast<int>(formats.size()); ++i) {
-      if (ui::TImageComboBox* list = PresetList(c, i))
+      if (ui::TImageComboBox* list = PresetList(c, i)) {
         list->setAccessibleName(QString("Presets for ") + formats[i].caption);
+        list->view()->setAccessibleName(list->accessibleName());
+      }
       if (ui::TPictureButton* button = FormatButton(c, i))
         button->setAccessibleDescription(QString("Output format ") + formats[i].caption);
     }
@@ -61,8 +65,8 @@ void TFormMain::BuildWindowMenu() {
   ActionBack->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Left));
   ActionNext->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
 
-  // A borderless window has no title bar menu: this one opens from the logo (right click) or
-  // with Alt+Space.
+  // A borderless window has no title bar to carry a menu: this one opens with a right click on
+  // the logo (desktops also offer their own window menu on Alt+Space).
   PopupMenuWindow = new QMenu(this);
   PopupMenuWindow->setObjectName("PopupMenuWindow");
   PopupMenuWindow->setStyleSheet(ui::Theme::MenuStyleSheet());
@@ -73,12 +77,6 @@ void TFormMain::BuildWindowMenu() {
   PopupMenuWindow->addSeparator();
   QAction* close_window = PopupMenuWindow->addAction("Close");
   connect(close_window, &QAction::triggered, this, [this] { close(); });
-  auto* open_menu = new QAction("Window menu", this);
-  open_menu->setObjectName("ActionWindowMenu");
-  open_menu->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Space));
-  addAction(open_menu);
-  connect(open_menu, &QAction::triggered, this,
-          [this] { PopupMenuWindow->popup(mapToGlobal(QPoint(8, ImageTopLogo->height()))); });
   ImageTopLogo->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(ImageTopLogo, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { PopupMenuWindow->popup(ImageTopLogo->mapToGlobal(at)); });

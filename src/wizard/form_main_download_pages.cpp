@@ -32,10 +32,11 @@ using wizard::MakeScopedAction;
 
 void TFormMain::BuildStep5Page() {
   QWidget* page = TabSheetStep5;
-  GroupBoxInputURL = MakeGroup(page, "GroupBoxInputURL", " Input URLs ", QRect(0, 0, 555, 214));
+  // A little below the page's top edge, so that the heading has air above it like the others.
+  GroupBoxInputURL = MakeGroup(page, "GroupBoxInputURL", " Input URLs ", QRect(0, 6, 555, 208));
   ListViewInputURL = new ui::TReportList(GroupBoxInputURL);
   ListViewInputURL->setObjectName("ListViewInputURL");
-  ListViewInputURL->setGeometry(12, 24, 420, 178);
+  ListViewInputURL->setGeometry(12, 24, 420, 172);
   ListViewInputURL->AddColumn("Videos", 390);
   ListViewInputURL->SetShowColumnHeaders(false);
   ListViewInputURL->setAlternatingRowColors(false);
