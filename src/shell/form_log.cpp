@@ -132,6 +132,7 @@ void TFormLog::ShowLastLineStart() {
   cursor.movePosition(QTextCursor::StartOfBlock);
   MemoLog->setTextCursor(cursor);
   MemoLog->ensureCursorVisible();
+  MemoLog->verticalScrollBar()->setValue(MemoLog->verticalScrollBar()->maximum());
   MemoLog->horizontalScrollBar()->setValue(MemoLog->horizontalScrollBar()->minimum());
 }
 

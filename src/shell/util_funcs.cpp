@@ -149,9 +149,10 @@ std::string ExpandHomeFolder(const std::string& path, const std::string& home) {
   if (home.empty() || path.empty() || path[0] != '~') return path;
   if (path.size() > 1 && path[1] != '/') return path;
   std::string base = home;
-  // "~/x" with home "/home/u/" gives "/home/u/x", not "/home/u//x".
-  while (base.size() > 1 && base.back() == '/') base.pop_back();
-  return base + path.substr(1);
+  // "~/x" with home "/home/u/" gives "/home/u/x", not "/home/u//x" (nor "//x" for home "/").
+  while (!base.empty() && base.back() == '/') base.pop_back();
+  const std::string expanded = base + path.substr(1);
+  return expanded.empty() ? "/" : expanded;
 }
 
 std::string ExpandHomeFolder(const std::string& path) {

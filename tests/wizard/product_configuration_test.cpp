@@ -85,6 +85,49 @@ TEST(ProductConfiguration, FullEditionPacksEveryButtonAndCentresOnFirstStart) {
   EXPECT_TRUE(form.IsClipboardWatched());
 }
 
+// The columns of `image` that hold any visible pixel, as [first, last]; {-1, -1} for none.
+std::pair<int, int> InkedColumns(const QImage& image) {
+  int first = -1, last = -1;
+  for (int x = 0; x < image.width(); ++x) {
+    for (int y = 0; y < image.height(); ++y) {
+      if (qAlpha(image.pixel(x, y)) > 0) {
+        if (first < 0) first = x;
+        last = x;
+        break;
+      }
+    }
+  }
+  return {first, last};
+}
+
+TEST(ProductConfiguration, TheLogoCarriesTheConfiguredName) {
+  QPixmap blank(300, 36);
+  blank.fill(Qt::transparent);
+  EXPECT_EQ(TFormMain::TopLogoWithName(blank, "").toImage(), blank.toImage());
+  const auto [first, last] = InkedColumns(TFormMain::TopLogoWithName(blank, "Soundsift").toImage());
+  EXPECT_GE(first, TFormMain::kTopLogoNameLeft);
+  EXPECT_LT(last, 200);
+  // A name too long for the picture is cut before its right edge, not drawn past it.
+  const QImage long_name =
+      TFormMain::TopLogoWithName(blank, QString(80, QLatin1Char('W'))).toImage();
+  EXPECT_LT(InkedColumns(long_name).second, 300 - 3);
+  EXPECT_GT(InkedColumns(long_name).second, 250);
+
+  // Each edition's window shows its own name, whatever the shared skin folder holds.
+  for (const char* name : {"Soundsift", "Clipharbor", "Tallowin Video Converter"}) {
+    WizardEnv env(Config{{"Name", name}});
+    TFormMain& form = env.Create();
+    ASSERT_EQ(form.CreateError(), "");
+    QPixmap mark;
+    ASSERT_TRUE(mark.load(QString::fromStdString(env.SkinDir() + "toplogo.png")));
+    EXPECT_EQ(form.ImageTopLogo->pixmap().toImage(),
+              TFormMain::TopLogoWithName(mark, name).toImage())
+        << name;
+    // The skin's picture itself carries the mark only: nothing right of it.
+    EXPECT_LT(InkedColumns(mark.toImage()).second, TFormMain::kTopLogoNameLeft) << name;
+  }
+}
+
 TEST(ProductConfiguration, OnlyMp3LeavesOneButtonAndNoClassButtons) {
   WizardEnv env(OnlyFormats({"MP3"}));
   TFormMain& form = env.Create();
