@@ -1,6 +1,7 @@
-// The program's style over the platform's: dialog buttons carry no stock pictures, and the
-// symbols of message boxes (the program's own and those inside Qt's dialogs) come from the
-// skin when it has them, so that every dialog wears the same artwork.
+// The program's style over the platform's: dialog buttons carry no stock pictures, the symbols
+// of message boxes (the program's own and those inside Qt's dialogs) come from the skin when it
+// has them, and the file dialogs' tool pictures are drawn here, so that every dialog wears the
+// same artwork.
 #pragma once
 
 #include <QPixmap>
@@ -24,6 +25,10 @@ class TAppStyle : public QProxyStyle {
                 QStyleHintReturn* return_data = nullptr) const override;
   QIcon standardIcon(StandardPixmap which, const QStyleOption* option = nullptr,
                      const QWidget* widget = nullptr) const override;
+
+  // The program's own picture for one of the file dialogs' stock pictures (arrows, views, new
+  // folder, folder, file, computer), `size` pixels square; null for the others.
+  static QPixmap PaintStockPicture(StandardPixmap which, int size);
 
  private:
   SymbolSource symbols_;

@@ -144,5 +144,30 @@ TEST(AppStyle, DialogButtonsHaveNoStockPicturesAndSymbolsComeFromTheSkin) {
   EXPECT_FALSE(plain.standardIcon(QStyle::SP_MessageBoxQuestion).isNull());
 }
 
+TEST(AppStyle, FileDialogPicturesAreDrawnInTheSkinsColours) {
+  TAppStyle style;
+  for (QStyle::StandardPixmap which :
+       {QStyle::SP_ArrowBack, QStyle::SP_ArrowForward, QStyle::SP_FileDialogToParent,
+        QStyle::SP_FileDialogNewFolder, QStyle::SP_FileDialogListView,
+        QStyle::SP_FileDialogDetailedView, QStyle::SP_DirIcon, QStyle::SP_FileIcon,
+        QStyle::SP_ComputerIcon}) {
+    const QPixmap drawn = TAppStyle::PaintStockPicture(which, 24);
+    ASSERT_FALSE(drawn.isNull()) << which;
+    EXPECT_EQ(style.standardIcon(which).pixmap(24, 24).toImage(), drawn.toImage()) << which;
+    // Something is drawn, and not over the whole square.
+    const QImage image = drawn.toImage();
+    int inked = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) inked += qAlpha(image.pixel(x, y)) > 0;
+    EXPECT_GT(inked, 10) << which;
+    EXPECT_LT(inked, 24 * 24) << which;
+  }
+  // Back and forward point different ways.
+  EXPECT_NE(TAppStyle::PaintStockPicture(QStyle::SP_ArrowBack, 24).toImage(),
+            TAppStyle::PaintStockPicture(QStyle::SP_ArrowForward, 24).toImage());
+  // Pictures the program does not draw stay the platform's.
+  EXPECT_TRUE(TAppStyle::PaintStockPicture(QStyle::SP_TitleBarMenuButton, 24).isNull());
+}
+
 }  // namespace
 }  // namespace tallowin::ui
