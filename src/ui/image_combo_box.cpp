@@ -2,8 +2,11 @@
 
 #include <QAbstractItemView>
 #include <QPainter>
+#include <QScreen>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
+#include <QStyledItemDelegate>
+#include <algorithm>
 
 namespace tallowin::ui {
 
@@ -12,10 +15,14 @@ TImageComboBox::TImageComboBox(QWidget* parent) : QComboBox(parent) {
   setEditable(false);
   // "combobox-popup: 0" makes the styles that open a list over the whole screen honour the
   // visible item count, with a scroll bar for the rest.
-  setStyleSheet(QStringLiteral(
-      "QComboBox { combobox-popup: 0; }"
-      "QComboBox QAbstractItemView { background: #FFFFFF; border: 1px solid #CBD5E1;"
-      " selection-background-color: #E8F0FE; selection-color: #1E293B; outline: 0; }"));
+  setStyleSheet(
+      QStringLiteral("QComboBox { combobox-popup: 0; }"
+                     "QComboBox QAbstractItemView { background: #FFFFFF; border: 1px solid #CBD5E1;"
+                     " selection-background-color: #E8F0FE; selection-color: #1E293B; outline: 0; }"
+                     "QComboBox QAbstractItemView::item { padding: 3px 6px; min-height: 18px; }"));
+  // Rows too long for the list end with "…" (the whole text is the field's tip), drawn by the
+  // plain item delegate so that the rows follow the style sheet.
+  setItemDelegate(new QStyledItemDelegate(this));
   view()->setTextElideMode(Qt::ElideRight);
 }
 
@@ -65,6 +72,23 @@ void TImageComboBox::showPopup() {
   QComboBox::showPopup();
   // The rows beyond the visible ten are reached with a scroll bar.
   view()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  // The pop-up is sized before the style sheet's row padding is known and can come out a row
+  // or two short: make it as tall as its visible rows need, inside the screen.
+  QWidget* popup = view()->window();
+  if (popup == nullptr || popup == window() || count() == 0) return;
+  const int rows = std::min(count(), maxVisibleItems());
+  int rows_height = 0;
+  for (int i = 0; i < rows; ++i) rows_height += view()->sizeHintForRow(i);
+  const int chrome = popup->height() - view()->viewport()->height();
+  QRect place = popup->geometry();
+  if (place.height() >= rows_height + chrome) return;
+  place.setHeight(rows_height + chrome);
+  if (const QScreen* where = screen()) {
+    const QRect area = where->availableGeometry();
+    if (place.bottom() > area.bottom()) place.moveBottom(area.bottom());
+    if (place.top() < area.top()) place.setTop(area.top());
+  }
+  popup->setGeometry(place);
 }
 
 }  // namespace tallowin::ui

@@ -90,6 +90,18 @@ TEST(ImageComboBox, PopUpShowsTenRowsAndScrollsTheRest) {
   EXPECT_GE(view->viewport()->height(), (TImageComboBox::kMaxVisibleItems - 1) * row);
   EXPECT_GT(view->verticalScrollBar()->maximum(), 0);
   list->hidePopup();
+
+  // A short list shows every row, with nothing to scroll.
+  auto* few = new TImageComboBox(&window);
+  few->setGeometry(10, 50, 400, 30);
+  for (int i = 0; i < 4; ++i) few->AddItem(QString("Quality %1 - MP3: 48000 Hz, Stereo").arg(i));
+  few->showPopup();
+  QApplication::processEvents();
+  int rows = 0;
+  for (int i = 0; i < 4; ++i) rows += few->view()->sizeHintForRow(i);
+  EXPECT_GE(few->view()->viewport()->height(), rows);
+  EXPECT_EQ(few->view()->verticalScrollBar()->maximum(), 0);
+  few->hidePopup();
 }
 
 TEST(ReportList, ColumnsFitTheListAndKeepTheirCaptions) {
