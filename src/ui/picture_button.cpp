@@ -91,6 +91,8 @@ QString AccessibleCaption(const TPictureButton& button) {
 qreal FitCaptionFont(const std::vector<TPictureButton*>& buttons, bool bold) {
   if (buttons.empty()) return 0;
   QFont f = buttons.front()->font();
+  // A font set in pixels has no point size to shrink; such captions keep their size.
+  if (f.pointSizeF() <= 0) return 0;
   f.setBold(bold);
   auto fits = [&](const QFont& font) {
     const QFontMetrics metrics(font);

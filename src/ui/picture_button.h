@@ -76,7 +76,8 @@ class TPictureButton : public QAbstractButton {
 QString AccessibleCaption(const TPictureButton& button);
 
 // Gives every button of `buttons` the same caption font: the buttons' own font, made smaller
-// (down to 7 points) until the widest caption fits its button. Returns the point size used.
+// (down to 7 points) until the widest caption fits its button. Returns the point size used (0
+// when there are no buttons or their font is set in pixels, which is then left alone).
 qreal FitCaptionFont(const std::vector<TPictureButton*>& buttons, bool bold);
 
 }  // namespace tallowin::ui
