@@ -111,6 +111,7 @@ void TFormMain::BuildStep6Page() {
   ListViewURLDownload->AddColumn("Speed", 70);
   ListViewURLDownload->AddColumn("Progress", 70);
   ListViewURLDownload->AddColumn("URL", 600);
+  ListViewURLDownload->FitColumnsToWidth();
   ListViewURLDownload->header()->setStretchLastSection(false);
 
   GroupBoxURLStatus = MakeGroup(page, "GroupBoxURLStatus", "Status", QRect(0, 194, 555, 218));
