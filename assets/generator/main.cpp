@@ -124,7 +124,12 @@ int main(int argc, char** argv) {
   const QString skin = res_folder.isEmpty() ? sounds : sounds + QLatin1Char('/') + res_folder;
   if (!QDir().mkpath(skin)) Fail(QStringLiteral("cannot create %1").arg(skin));
 
-  SaveImage(PaintTopLogo(title), skin + QStringLiteral("/toplogo.png"));
+  // The top logo carries the mark only: the window writes the configured product name beside
+  // it, so that every edition shows its own name whatever picture folder it shares.
+  SaveImage(PaintTopLogo(QString()), skin + QStringLiteral("/toplogo.png"));
+  for (DialogIcon kind :
+       {DialogIcon::Question, DialogIcon::Information, DialogIcon::Warning, DialogIcon::Error})
+    SaveImage(PaintDialogIcon(kind, 48), skin + QLatin1Char('/') + DialogIconFileName(kind));
   SaveImage(PaintLeftLogo(), skin + QStringLiteral("/leftlogo.png"));
   SaveImage(PaintDownloadPicture(), skin + QStringLiteral("/downloadyoutube.png"));
   SaveImage(PaintConvertPicture(), skin + QStringLiteral("/youtubeconvert.png"));

@@ -2,7 +2,8 @@
 // (main.bmp) is painted for exactly these places, so the windows should use them.
 //
 //   title band        y 0 .. 36, blue; toplogo.png (300 x 36) at (0, 0) carries the product
-//                     mark and name in white; ButtonMin (696, 4) and ButtonClose (728, 4), 30 x 24
+//                     mark; the window writes the configured name beside it (x 44, white);
+//                     ButtonMin (696, 4) and ButtonClose (728, 4), 30 x 24
 //   instruction strip y 36 .. 70, near-white; LabelTitle at (24, 43), dark text, 11-12 pt bold
 //   left column       leftlogo.png (172 x 372) at (14, 78); LabelVersion and LabelMoreTools
 //                     (grey) fit below it at x 20, y 458 and y 476

@@ -442,6 +442,80 @@ QImage PaintConvertPicture() {
   return image;
 }
 
+QString DialogIconFileName(DialogIcon kind) {
+  switch (kind) {
+    case DialogIcon::Question:
+      return QStringLiteral("msg_question.png");
+    case DialogIcon::Information:
+      return QStringLiteral("msg_information.png");
+    case DialogIcon::Warning:
+      return QStringLiteral("msg_warning.png");
+    case DialogIcon::Error:
+      return QStringLiteral("msg_error.png");
+  }
+  return {};
+}
+
+QImage PaintDialogIcon(DialogIcon kind, int size) {
+  QImage image = NewImage(size, size, true);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setRenderHint(QPainter::TextAntialiasing);
+  const double s = size;
+  const QRectF box(s * 0.06, s * 0.06, s * 0.88, s * 0.88);
+  QColor top = P::kAccent.lighter(118), bottom = P::kAccentDark;
+  if (kind == DialogIcon::Warning) {
+    top = QColor(0xFB, 0xBF, 0x24);
+    bottom = QColor(0xD9, 0x77, 0x06);
+  } else if (kind == DialogIcon::Error) {
+    top = QColor(0xF8, 0x71, 0x71);
+    bottom = QColor(0xDC, 0x26, 0x26);
+  }
+  QLinearGradient fill(0, box.top(), 0, box.bottom());
+  fill.setColorAt(0, top);
+  fill.setColorAt(1, bottom);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(fill);
+  if (kind == DialogIcon::Warning) {
+    // A rounded triangle.
+    QPainterPath triangle;
+    triangle.moveTo(s * 0.5, s * 0.08);
+    triangle.lineTo(s * 0.95, s * 0.88);
+    triangle.lineTo(s * 0.05, s * 0.88);
+    triangle.closeSubpath();
+    painter.setPen(QPen(QBrush(fill), s * 0.08, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPath(triangle);
+  } else {
+    painter.drawEllipse(box);
+  }
+  painter.setPen(QPen(Qt::white, s * 0.11, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.setBrush(Qt::NoBrush);
+  switch (kind) {
+    case DialogIcon::Error:
+      painter.drawLine(QPointF(s * 0.34, s * 0.34), QPointF(s * 0.66, s * 0.66));
+      painter.drawLine(QPointF(s * 0.66, s * 0.34), QPointF(s * 0.34, s * 0.66));
+      break;
+    case DialogIcon::Warning:
+      painter.drawLine(QPointF(s * 0.5, s * 0.36), QPointF(s * 0.5, s * 0.6));
+      painter.drawPoint(QPointF(s * 0.5, s * 0.76));
+      break;
+    case DialogIcon::Information:
+      painter.drawLine(QPointF(s * 0.5, s * 0.46), QPointF(s * 0.5, s * 0.72));
+      painter.drawPoint(QPointF(s * 0.5, s * 0.29));
+      break;
+    case DialogIcon::Question: {
+      QPainterPath hook;
+      hook.moveTo(s * 0.37, s * 0.38);
+      hook.cubicTo(s * 0.37, s * 0.22, s * 0.64, s * 0.22, s * 0.63, s * 0.38);
+      hook.cubicTo(s * 0.62, s * 0.48, s * 0.5, s * 0.48, s * 0.5, s * 0.58);
+      painter.drawPath(hook);
+      painter.drawPoint(QPointF(s * 0.5, s * 0.74));
+      break;
+    }
+  }
+  return image;
+}
+
 QImage PaintAppIcon(int size) {
   QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);

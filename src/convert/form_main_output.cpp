@@ -328,7 +328,7 @@ void TFormMain::LoadOutputSelection() {
 void TFormMain::SaveOutputSelection() {
   TGlobalVars& g = GlobalVars();
   // A blank folder names no folder: the stored one is kept and Next refuses the blank text.
-  const std::string typed = EditOutputDir->text().toStdString();
+  const std::string typed = ExpandHomeFolder(EditOutputDir->text().toStdString());
   if (!IsBlank(typed)) g.OutputFileDir = WithTrailingBackslash(typed);
   for (int c = 0; c < 3; ++c) {
     const std::span<const PresetField> fields = PresetFields(c);

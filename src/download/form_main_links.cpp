@@ -97,7 +97,7 @@ void TFormMain::SetupLinkPage() {
 
 void TFormMain::ReadBackLinkPage() {
   TGlobalVars& g = GlobalVars();
-  g.OutputURLDir = WithTrailingBackslash(EditURLOutput->text().toStdString());
+  g.OutputURLDir = WithTrailingBackslash(ExpandHomeFolder(EditURLOutput->text().toStdString()));
   g.PreferYouTubeQuality = CheckBoxYouTubeQuality->isChecked();
 }
 

@@ -4,24 +4,37 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
+#include <algorithm>
+#include <cctype>
 
 #include "shell/global_vars.h"
 #include "shell/platform_services.h"
 #include "ui/dialog_placement.h"
 #include "ui/picture_file.h"
 #include "ui/picture_label.h"
+#include "ui/theme.h"
 
 namespace tallowin {
 
 namespace {
 constexpr int kPanelWidth = 150;
 constexpr int kPageLeft = 170;
-constexpr int kPageWidth = 330;
+constexpr int kPageWidth = 420;
 constexpr int kPageHeight = 210;
 }  // namespace
 
 std::string CopyrightNotice(int year, const std::string& copyright) {
-  return "Copyright \u00A9 " + std::to_string(year) + " " + copyright + ". All rights reserved.";
+  // A configured text that is itself a notice ("Copyright (C) 2026 ...", "(c) ...", "© ...") is
+  // shown as it is; a bare holder's name gets the words and the year put in front.
+  std::string lower;
+  for (char c : copyright.substr(0, 9))
+    lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const bool whole_notice = lower.rfind("copyright", 0) == 0 || lower.rfind("(c)", 0) == 0 ||
+                            lower.rfind("\u00A9", 0) == 0;
+  std::string notice =
+      whole_notice ? copyright : "Copyright \u00A9 " + std::to_string(year) + " " + copyright;
+  if (!notice.empty() && notice.back() != '.') notice += '.';
+  return notice + " All rights reserved.";
 }
 
 TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
@@ -29,15 +42,7 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
   setWindowTitle("About ");
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
-  setStyleSheet(
-      "QDialog { background: #F8FAFC; }"
-      "QTabWidget::pane { background: #FFFFFF; border: 1px solid #E2E8F0; border-radius: 6px; }"
-      "QTabBar::tab { padding: 5px 14px; color: #475569; }"
-      "QTabBar::tab:selected { color: #1D4ED8; font-weight: bold; }"
-      "QLabel[role=\"link\"] { color: #2563EB; text-decoration: underline; }"
-      "QPushButton { background: #FFFFFF; border: 1px solid #CBD5E1; border-radius: 5px;"
-      " padding: 4px 14px; }"
-      "QPushButton:hover { background: #E8F0FE; border-color: #608FF5; }");
+  setStyleSheet(ui::Theme::DialogStyleSheet());
   BuildControls();
   FormCreate();
 }
@@ -71,35 +76,41 @@ void TFormAbout::BuildControls() {
     l->setGeometry(x, y, w, h);
     return l;
   };
-  LabalTitle = label(TabSheetAbout, "LabalTitle", "", 14, 14, 300, 22);
+  LabalTitle = label(TabSheetAbout, "LabalTitle", "", 14, 14, kPageWidth - 30, 22);
   LabalTitle->setStyleSheet("font-size: 15px; font-weight: bold; color: #1E293B;");
-  LabelCopyright = label(TabSheetAbout, "LabelCopyright", "", 14, 42, 300, 34);
+  LabelCopyright = label(TabSheetAbout, "LabelCopyright", "", 14, 42, kPageWidth - 30, 36);
   LabelCopyright->setWordWrap(true);
   LabelCopyright->setStyleSheet("color: #64748B;");
   LabelWebTitle = label(TabSheetAbout, "LabelWebTitle", "Web site:", 14, 92, 70);
   LabelWeb = new ui::TLinkLabel("", TabSheetAbout);
   LabelWeb->setObjectName("LabelWeb");
-  LabelWeb->setGeometry(84, 92, 230, 18);
+  LabelWeb->setGeometry(84, 92, kPageWidth - 100, 18);
   connect(LabelWeb, &ui::TLinkLabel::Clicked, this, &TFormAbout::LabelWebClick);
   LabelSupport = label(TabSheetAbout, "LabelSupport", "Support:", 14, 116, 70);
   LabelSupportEmail = new ui::TLinkLabel("", TabSheetAbout);
   LabelSupportEmail->setObjectName("LabelSupportEmail");
-  LabelSupportEmail->setGeometry(84, 116, 230, 18);
+  LabelSupportEmail->setGeometry(84, 116, kPageWidth - 100, 18);
   connect(LabelSupportEmail, &ui::TLinkLabel::Clicked, this, &TFormAbout::LabelSupportEmailClick);
 
-  LabelCheckTitle = label(TabSheetUpdate, "LabelCheckTitle", "Check for update", 14, 14, 300);
+  LabelCheckTitle =
+      label(TabSheetUpdate, "LabelCheckTitle", "Check for update", 14, 14, kPageWidth - 30);
   LabelCheckTitle->setStyleSheet("font-weight: bold;");
   LabelCheck = label(TabSheetUpdate, "LabelCheck",
                      "To ensure you're using the latest version, click on the \nUpdates button "
                      "below.",
-                     14, 36, 300, 36);
+                     14, 36, kPageWidth - 30, 40);
+  // The text breaks where its own line break is; as tall as its lines need.
   LabelCheck->setWordWrap(true);
-  LabelPInfo = label(TabSheetUpdate, "LabelPInfo", "Product information", 14, 84, 300);
+  LabelCheck->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  LabelCheck->resize(
+      LabelCheck->width(),
+      std::max(LabelCheck->height(), LabelCheck->heightForWidth(LabelCheck->width())));
+  LabelPInfo = label(TabSheetUpdate, "LabelPInfo", "Product information", 14, 88, kPageWidth - 30);
   LabelPInfo->setStyleSheet("font-weight: bold;");
-  LabelVersion = label(TabSheetUpdate, "LabelVersion", "%s", 14, 106, 300);
+  LabelVersion = label(TabSheetUpdate, "LabelVersion", "%s", 14, 110, kPageWidth - 30);
   ButtonUpdates = new QPushButton("&Updates...", TabSheetUpdate);
   ButtonUpdates->setObjectName("ButtonUpdates");
-  ButtonUpdates->setGeometry(14, 136, 110, 28);
+  ButtonUpdates->setGeometry(14, 140, 110, 28);
   connect(ButtonUpdates, &QPushButton::clicked, this, &TFormAbout::ButtonUpdatesClick);
 
   ButtonOK = new QPushButton("&OK", this);

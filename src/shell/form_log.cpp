@@ -8,11 +8,13 @@
 #include <QSaveFile>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTextCursor>
 #include <QVBoxLayout>
 #include <exception>
 
 #include "shell/platform_services.h"
 #include "shell/user_settings.h"
+#include "ui/theme.h"
 
 namespace tallowin {
 
@@ -37,6 +39,7 @@ TFormLog::TFormLog(QWidget* parent) : QDialog(parent) {
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
   setModal(false);
+  setStyleSheet(ui::Theme::DialogStyleSheet());
   resize(640, 420);
 
   auto* layout = new QVBoxLayout(this);
@@ -45,11 +48,12 @@ TFormLog::TFormLog(QWidget* parent) : QDialog(parent) {
   MemoLog = new QPlainTextEdit(this);
   MemoLog->setObjectName("MemoLog");
   MemoLog->setReadOnly(true);
+  MemoLog->setAccessibleName("Log");
   MemoLog->setLineWrapMode(QPlainTextEdit::NoWrap);
   MemoLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   MemoLog->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   MemoLog->setStyleSheet(
-      "QPlainTextEdit { border: none; background: #FFFFFF; color: #1E293B;"
+      "QPlainTextEdit { border: none; border-radius: 0; background: #FFFFFF; color: #1E293B;"
       " font-family: monospace; padding: 4px; }");
   layout->addWidget(MemoLog, 1);
 
@@ -57,12 +61,7 @@ TFormLog::TFormLog(QWidget* parent) : QDialog(parent) {
   PanelBottom->setObjectName("PanelBottom");
   PanelBottom->setFixedHeight(48);
   PanelBottom->setStyleSheet(
-      "#PanelBottom { background: #F1F5F9; border-top: 1px solid #E2E8F0; }"
-      "QPushButton { background: #FFFFFF; border: 1px solid #CBD5E1; border-radius: 5px;"
-      " padding: 4px 12px; color: #1E293B; }"
-      "QPushButton:hover { background: #E8F0FE; border-color: #608FF5; }"
-      "QPushButton:default { border-color: #2563EB; }"
-      "QPushButton:disabled { color: #94A3B8; background: #F1F5F9; border-color: #E2E8F0; }");
+      "#PanelBottom { background: #F1F5F9; border-top: 1px solid #E2E8F0; }");
   layout->addWidget(PanelBottom);
   auto button = [this](const char* name, const QString& caption, int width) {
     auto* b = new QPushButton(caption, PanelBottom);
@@ -104,6 +103,8 @@ TFormLog* TFormLog::Instance() {
 void TFormLog::LogLine(const std::string& text) {
   MemoLog->appendPlainText(QString::fromStdString(text));
   ++line_count_;
+  // An emptied log has nothing to save; as soon as a line arrives there is again.
+  ButtonSave->setEnabled(true);
 }
 
 std::vector<std::string> TFormLog::Lines() const {
@@ -121,6 +122,18 @@ void TFormLog::FormShow() {
   raise();
   activateWindow();
   PanelBottomResize();
+  ShowLastLineStart();
+}
+
+void TFormLog::ShowLastLineStart() {
+  // The newest line is in view with its beginning, not its end, at the left edge.
+  QTextCursor cursor = MemoLog->textCursor();
+  cursor.movePosition(QTextCursor::End);
+  cursor.movePosition(QTextCursor::StartOfBlock);
+  MemoLog->setTextCursor(cursor);
+  MemoLog->ensureCursorVisible();
+  MemoLog->verticalScrollBar()->setValue(MemoLog->verticalScrollBar()->maximum());
+  MemoLog->horizontalScrollBar()->setValue(MemoLog->horizontalScrollBar()->minimum());
 }
 
 void TFormLog::PanelBottomResize() {
@@ -144,7 +157,7 @@ void TFormLog::ButtonDeleteClick() {
   if (answer != kMrYes) return;
   MemoLog->clear();
   line_count_ = 0;
-  // Stays disabled for the rest of the run.
+  // Nothing to save until the next line arrives.
   ButtonSave->setEnabled(false);
 }
 
@@ -155,6 +168,8 @@ std::optional<std::string> TFormLog::PickSaveFile() {
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setDefaultSuffix("log");
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setStyleSheet(ui::Theme::DialogStyleSheet());
   dialog.setNameFilters({"Log-Files (*.log)", "Text-Files (*.txt)", "All Files (*)"});
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().first().toStdString();

@@ -38,6 +38,8 @@ class TFormLog : public QDialog {
   // existing file is then left as it was.
   bool SaveToFile(const std::string& path);
   void PanelBottomResize();
+  // Scrolls to the last line with its beginning at the left edge (done on every show).
+  void ShowLastLineStart();
 
   // Replaces the save-file dialog (tests): returns the chosen path, or nothing on Cancel.
   using SaveFilePicker = std::function<std::optional<std::string>()>;

@@ -21,6 +21,7 @@
 #include "shell/platform_services.h"
 #include "shell/product_config.h"
 #include "shell/util_funcs.h"
+#include "ui/app_style.h"
 #include "ui/page_control.h"
 #include "ui/preview_window.h"
 #include "wizard/form_main.h"
@@ -108,6 +109,15 @@ int main(int argc, char** argv) {
     return 1;
   }
   app.setWindowIcon(QIcon(QString::fromStdString(dir + "icon.ico")));
+  // Dialogs without stock button pictures and with the skin's message symbols.
+  app.setStyle(new tallowin::ui::TAppStyle([](QStyle::StandardPixmap which) {
+    using tallowin::MessageKind;
+    const MessageKind kind = which == QStyle::SP_MessageBoxWarning    ? MessageKind::Warning
+                             : which == QStyle::SP_MessageBoxCritical ? MessageKind::Error
+                             : which == QStyle::SP_MessageBoxQuestion ? MessageKind::Confirmation
+                                                                      : MessageKind::Information;
+    return tallowin::DialogIconPicture(kind, 48);
+  }));
 
   int result = 0;
   {

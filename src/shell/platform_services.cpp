@@ -5,14 +5,20 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QIcon>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QProcess>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QUrl>
 #include <cctype>
 
 #include "shell/global_vars.h"
 #include "shell/util_funcs.h"
+#include "ui/theme.h"
 
 namespace tallowin {
 namespace {
@@ -61,6 +67,61 @@ constexpr ButtonChoice kButtons[] = {
     {kMbClose, QMessageBox::Close, kMrClose},
 };
 
+// The skin's symbol for a kind of message, drawn by the build beside the other skin pictures;
+// a null picture when the skin has none.
+QPixmap SkinDialogIcon(MessageKind kind) {
+  const char* name = nullptr;
+  switch (kind) {
+    case MessageKind::Warning:
+      name = "msg_warning.png";
+      break;
+    case MessageKind::Error:
+      name = "msg_error.png";
+      break;
+    case MessageKind::Information:
+      name = "msg_information.png";
+      break;
+    case MessageKind::Confirmation:
+      name = "msg_question.png";
+      break;
+    case MessageKind::Custom:
+      break;
+  }
+  if (name == nullptr || GlobalVars().ResourceDir.empty()) return {};
+  QPixmap picture;
+  picture.load(ToQt(GlobalVars().ResourceDir + name));
+  return picture;
+}
+
+}  // namespace
+
+QPixmap DialogIconPicture(MessageKind kind, int size) {
+  QPixmap picture = SkinDialogIcon(kind);
+  if (picture.isNull()) return picture;
+  return picture.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+int MessageBoxMinimumWidth(const QString& title, const QFont& font) {
+  // The window manager needs room for the title and its buttons beside it.
+  return QFontMetrics(font).horizontalAdvance(title) + 140;
+}
+
+void StyleMessageBox(QMessageBox& box, MessageKind kind) {
+  box.setStyleSheet(ui::Theme::DialogStyleSheet());
+  // Plain skinned buttons, without stock pictures.
+  for (QAbstractButton* button : box.buttons()) button->setIcon(QIcon());
+  const QPixmap icon = DialogIconPicture(kind, 40);
+  if (!icon.isNull()) box.setIconPixmap(icon);
+  // A message box is as narrow as its text; a long title would be cut in the title bar.
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    const int width = MessageBoxMinimumWidth(box.windowTitle(), box.font());
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+  }
+}
+
+namespace {
+
 int RunMessageBox(const std::string& message, const std::string& title, MessageKind kind, int last,
                   const std::vector<std::string>& captions, unsigned buttons) {
   QMessageBox box(IconFor(kind), ToQt(title), ToQt(message), QMessageBox::NoButton,
@@ -80,6 +141,7 @@ int RunMessageBox(const std::string& message, const std::string& title, MessageK
     if (i < static_cast<int>(captions.size()) && !captions[static_cast<size_t>(i)].empty())
       created[static_cast<size_t>(i)].first->setText(ToQt(captions[static_cast<size_t>(i)]));
   }
+  StyleMessageBox(box, kind);
   QApplication::beep();
   box.exec();
   QAbstractButton* clicked = box.clickedButton();
@@ -149,8 +211,13 @@ bool QtPlatformServices::BrowseForFolder(QWidget* owner, std::string& path,
                                          const std::string& root) {
   (void)options;  // the Qt dialog always picks file-system folders
   QString start = ToQt(path.empty() ? root : path);
-  QString chosen =
-      QFileDialog::getExistingDirectory(owner, ToQt(title), start, QFileDialog::ShowDirsOnly);
+  QFileDialog dialog(owner, ToQt(title), start);
+  dialog.setFileMode(QFileDialog::Directory);
+  // Qt's own dialog, so that it wears the program's style like every other dialog.
+  dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+  dialog.setStyleSheet(ui::Theme::DialogStyleSheet());
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  const QString chosen = dialog.selectedFiles().first();
   if (chosen.isEmpty()) return false;
   path = chosen.toStdString();
   return true;
@@ -203,6 +270,9 @@ bool QtPlatformServices::OpenFileDialog(QWidget* owner, const OpenFileDialogOpti
   // The patterns are spelled for any letter case; the list shows only the display texts.
   dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setSizeGripEnabled(true);
+  // Qt's own dialog, so that it wears the program's style like every other dialog.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setStyleSheet(ui::Theme::DialogStyleSheet());
   QStringList filters;
   for (const std::string& f : QtNameFilters(options.filter)) filters << ToQt(f);
   if (!filters.isEmpty()) dialog.setNameFilters(filters);

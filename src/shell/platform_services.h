@@ -8,11 +8,24 @@
 #include <vector>
 
 class QDialog;
+class QFont;
+class QMessageBox;
+class QPixmap;
+class QString;
 class QWidget;
 
 namespace tallowin {
 
 enum class MessageKind { Warning, Error, Information, Confirmation, Custom };
+
+// The skin's symbol for a kind of message (drawn by the build into the skin folder),
+// `size` pixels square; a null picture when the skin has none.
+QPixmap DialogIconPicture(MessageKind kind, int size);
+// The narrowest a message box may be so that its title bar shows `title` whole.
+int MessageBoxMinimumWidth(const QString& title, const QFont& font);
+// Gives a message box the program's dialog style, the skin's symbol and a width that keeps
+// its title whole.
+void StyleMessageBox(QMessageBox& box, MessageKind kind);
 
 // Buttons of a message dialog, combined as flags. The dialog creates them in this order.
 enum MessageButton : unsigned {

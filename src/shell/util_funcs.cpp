@@ -145,6 +145,21 @@ void AppendUtf8(std::string& out, uint32_t code_point) {
 
 }  // namespace
 
+std::string ExpandHomeFolder(const std::string& path, const std::string& home) {
+  if (home.empty() || path.empty() || path[0] != '~') return path;
+  if (path.size() > 1 && path[1] != '/') return path;
+  std::string base = home;
+  // "~/x" with home "/home/u/" gives "/home/u/x", not "/home/u//x" (nor "//x" for home "/").
+  while (!base.empty() && base.back() == '/') base.pop_back();
+  const std::string expanded = base + path.substr(1);
+  return expanded.empty() ? "/" : expanded;
+}
+
+std::string ExpandHomeFolder(const std::string& path) {
+  const char* home = std::getenv("HOME");
+  return ExpandHomeFolder(path, home != nullptr ? std::string(home) : std::string());
+}
+
 std::string WithTrailingBackslash(const std::string& path) {
   if (!path.empty() && path.back() == '/') return path;
   return path + "/";

@@ -15,6 +15,12 @@ namespace tallowin {
 // gives "/" (callers only pass one from a damaged settings file).
 std::string WithTrailingBackslash(const std::string& path);
 
+// A typed folder as the desktop's file dialogs read it: a leading "~" alone or followed by "/"
+// stands for `home` (other text, "~user/..." included, is returned unchanged, as is every path
+// when `home` is empty). The one-argument form takes $HOME.
+std::string ExpandHomeFolder(const std::string& path, const std::string& home);
+std::string ExpandHomeFolder(const std::string& path);
+
 // The per-user folders, without a trailing "/":
 //   "AppData"  -> $XDG_CONFIG_HOME, else $HOME/.config
 //   "Personal" -> the documents folder: $XDG_DOCUMENTS_DIR, else the user-dirs.dirs entry, else

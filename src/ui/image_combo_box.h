@@ -20,6 +20,17 @@ class TImageComboBox : public QComboBox {
   int ItemIndex() const { return currentIndex(); }
   // An index outside the list leaves the list without a selected item.
   void SetItemIndex(int index);
+  // The text the closed field shows: the selected item's, cut at the end with "…" when it does
+  // not fit.
+  QString ShownText() const;
+
+  static constexpr int kMaxVisibleItems = 10;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ public:
+  void showPopup() override;
 };
 
 }  // namespace tallowin::ui

@@ -1,5 +1,7 @@
 #include "ui/picture_button.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QEnterEvent>
 #include <QFontMetrics>
 #include <QPainter>
@@ -11,7 +13,110 @@
 
 namespace tallowin::ui {
 
+namespace {
+
+// What a screen reader is told about a picture button. The drawn looks (format tiles, class
+// segments) are choices: the window disables the chosen one so that it cannot be chosen twice,
+// but to the user it is the selected choice, so it is reported as checked and available.
+class TPictureButtonAccessible : public QAccessibleWidget {
+ public:
+  explicit TPictureButtonAccessible(TPictureButton* button)
+      : QAccessibleWidget(button, button->look() == TPictureButton::Look::Picture
+                                      ? QAccessible::Button
+                                      : QAccessible::RadioButton) {}
+
+  TPictureButton* Button() const { return static_cast<TPictureButton*>(widget()); }
+  bool IsChoice() const { return Button()->look() != TPictureButton::Look::Picture; }
+
+  QAccessible::Role role() const override {
+    return IsChoice() ? QAccessible::RadioButton : QAccessible::Button;
+  }
+
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Name) return AccessibleCaption(*Button());
+    if (t == QAccessible::Description && Button()->accessibleDescription().isEmpty())
+      return Button()->toolTip();
+    return QAccessibleWidget::text(t);
+  }
+
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    if (IsChoice()) {
+      s.checkable = true;
+      s.checked = !Button()->isEnabled();
+      if (s.checked) s.disabled = false;
+    }
+    if (Button()->isDown()) s.pressed = true;
+    return s;
+  }
+
+  QStringList actionNames() const override {
+    QStringList names;
+    if (Button()->isEnabled()) names << pressAction();
+    if (Button()->focusPolicy() != Qt::NoFocus) names << setFocusAction();
+    return names;
+  }
+
+  void doAction(const QString& action) override {
+    if (action == pressAction() && Button()->isEnabled()) {
+      Button()->click();
+    } else if (action == setFocusAction()) {
+      Button()->setFocus();
+    }
+  }
+
+  QStringList keyBindingsForAction(const QString&) const override { return {}; }
+};
+
+QAccessibleInterface* PictureButtonAccessibleFactory(const QString& class_name, QObject* object) {
+  if (class_name == QLatin1String("tallowin::ui::TPictureButton") && object != nullptr &&
+      object->isWidgetType()) {
+    return new TPictureButtonAccessible(static_cast<TPictureButton*>(object));
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+QString AccessibleCaption(const TPictureButton& button) {
+  if (!button.accessibleName().isEmpty()) return button.accessibleName();
+  // "&" marks the accelerator letter; "&&" stands for one ampersand.
+  QString caption = button.text();
+  caption.replace(QRegularExpression("&(.)"), "\\1");
+  caption = caption.trimmed();
+  if (caption.isEmpty()) caption = button.toolTip();
+  return caption;
+}
+
+qreal FitCaptionFont(const std::vector<TPictureButton*>& buttons, bool bold) {
+  if (buttons.empty()) return 0;
+  QFont f = buttons.front()->font();
+  // A font set in pixels has no point size to shrink; such captions keep their size.
+  if (f.pointSizeF() <= 0) return 0;
+  f.setBold(bold);
+  auto fits = [&](const QFont& font) {
+    const QFontMetrics metrics(font);
+    for (const TPictureButton* b : buttons) {
+      const QString shown = QString(b->text()).remove(QRegularExpression("&(?!&)"));
+      if (metrics.horizontalAdvance(shown) > b->width() - 6) return false;
+    }
+    return true;
+  };
+  while (f.pointSizeF() > 7 && !fits(f)) f.setPointSizeF(f.pointSizeF() - 0.5);
+  for (TPictureButton* b : buttons) {
+    QFont own = b->font();
+    own.setPointSizeF(f.pointSizeF());
+    b->setFont(own);
+  }
+  return f.pointSizeF();
+}
+
 TPictureButton::TPictureButton(QWidget* parent) : QAbstractButton(parent) {
+  static const bool factory_installed = [] {
+    QAccessible::installFactory(PictureButtonAccessibleFactory);
+    return true;
+  }();
+  (void)factory_installed;
   setAttribute(Qt::WA_Hover);
   setCursor(Qt::PointingHandCursor);
   setFocusPolicy(Qt::TabFocus);
@@ -159,6 +264,84 @@ void DrawGlyph(QPainter& painter, TPictureButton::Glyph glyph, const QRectF& box
       QRectF body(c.x() - 6, c.y() - 9, 12, 18);
       painter.drawRoundedRect(body, 2.5, 2.5);
       painter.drawLine(QPointF(c.x() - 2, c.y() + 6), QPointF(c.x() + 2, c.y() + 6));
+      break;
+    }
+    case TPictureButton::Glyph::MusicPlayer: {
+      // A pocket player: small screen above a click wheel.
+      painter.drawRoundedRect(QRectF(c.x() - 6.5, c.y() - 10, 13, 20), 3, 3);
+      painter.drawRect(QRectF(c.x() - 4, c.y() - 7.5, 8, 5));
+      painter.drawEllipse(QPointF(c.x(), c.y() + 4), 3.6, 3.6);
+      painter.setBrush(color);
+      painter.drawEllipse(QPointF(c.x(), c.y() + 4), 1, 1);
+      break;
+    }
+    case TPictureButton::Glyph::SmartPhone: {
+      // Tall phone, almost all screen, a notch at the top.
+      painter.drawRoundedRect(QRectF(c.x() - 6, c.y() - 10, 12, 20), 3, 3);
+      painter.drawLine(QPointF(c.x() - 2, c.y() - 7.5), QPointF(c.x() + 2, c.y() - 7.5));
+      painter.drawEllipse(QPointF(c.x(), c.y() + 7), 0.8, 0.8);
+      break;
+    }
+    case TPictureButton::Glyph::TvBox: {
+      // A wide screen on a stand with a small box beneath.
+      painter.drawRoundedRect(QRectF(c.x() - 11, c.y() - 9, 22, 13), 2, 2);
+      painter.drawLine(QPointF(c.x() - 4, c.y() + 7), QPointF(c.x() + 4, c.y() + 7));
+      painter.drawLine(QPointF(c.x(), c.y() + 4), QPointF(c.x(), c.y() + 7));
+      painter.drawRoundedRect(QRectF(c.x() - 5, c.y() + 8.5, 10, 2.5), 1, 1);
+      break;
+    }
+    case TPictureButton::Glyph::Handheld: {
+      // A wide game console: screen between a cross pad and buttons.
+      painter.drawRoundedRect(QRectF(c.x() - 12, c.y() - 6, 24, 12), 6, 6);
+      painter.drawRect(QRectF(c.x() - 5, c.y() - 3.5, 10, 7));
+      painter.drawLine(QPointF(c.x() - 9.5, c.y()), QPointF(c.x() - 6.5, c.y()));
+      painter.drawLine(QPointF(c.x() - 8, c.y() - 1.5), QPointF(c.x() - 8, c.y() + 1.5));
+      painter.setBrush(color);
+      painter.drawEllipse(QPointF(c.x() + 8, c.y() - 1.2), 0.9, 0.9);
+      painter.drawEllipse(QPointF(c.x() + 8, c.y() + 1.8), 0.9, 0.9);
+      break;
+    }
+    case TPictureButton::Glyph::KeyboardPhone: {
+      // Screen on top, rows of keys below.
+      painter.drawRoundedRect(QRectF(c.x() - 7, c.y() - 10, 14, 20), 2.5, 2.5);
+      painter.drawRect(QRectF(c.x() - 4.5, c.y() - 7.5, 9, 6));
+      painter.setBrush(color);
+      for (int row = 0; row < 3; ++row) {
+        for (int col = 0; col < 3; ++col) {
+          painter.drawEllipse(QPointF(c.x() - 3 + col * 3, c.y() + 1.5 + row * 2.6), 0.6, 0.6);
+        }
+      }
+      break;
+    }
+    case TPictureButton::Glyph::FeaturePhone: {
+      // A bar phone with an antenna and a key pad.
+      painter.drawRoundedRect(QRectF(c.x() - 5.5, c.y() - 7, 11, 17), 2, 2);
+      painter.drawLine(QPointF(c.x() + 3, c.y() - 7), QPointF(c.x() + 3, c.y() - 11));
+      painter.drawRect(QRectF(c.x() - 3.5, c.y() - 5, 7, 5));
+      painter.drawLine(QPointF(c.x() - 3, c.y() + 3), QPointF(c.x() + 3, c.y() + 3));
+      painter.drawLine(QPointF(c.x() - 3, c.y() + 6), QPointF(c.x() + 3, c.y() + 6));
+      break;
+    }
+    case TPictureButton::Glyph::Tablet: {
+      // A large flat screen with a home button.
+      painter.drawRoundedRect(QRectF(c.x() - 9, c.y() - 11, 18, 22), 2.5, 2.5);
+      painter.drawRect(QRectF(c.x() - 7, c.y() - 9, 14, 16));
+      painter.drawEllipse(QPointF(c.x(), c.y() + 9), 0.9, 0.9);
+      break;
+    }
+    case TPictureButton::Glyph::Robot: {
+      // A little robot's head with feelers.
+      QPainterPath head;
+      head.moveTo(c.x() - 8, c.y() + 2);
+      head.arcTo(QRectF(c.x() - 8, c.y() - 8, 16, 16), 180, -180);
+      head.closeSubpath();
+      painter.drawPath(head);
+      painter.drawLine(QPointF(c.x() - 4, c.y() - 6), QPointF(c.x() - 6.5, c.y() - 10));
+      painter.drawLine(QPointF(c.x() + 4, c.y() - 6), QPointF(c.x() + 6.5, c.y() - 10));
+      painter.drawRoundedRect(QRectF(c.x() - 8, c.y() + 3.5, 16, 6), 1.5, 1.5);
+      painter.setBrush(color);
+      painter.drawEllipse(QPointF(c.x() - 3, c.y() - 2), 1, 1);
+      painter.drawEllipse(QPointF(c.x() + 3, c.y() - 2), 1, 1);
       break;
     }
     case TPictureButton::Glyph::Audio: {

@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QColor>
 #include <QPixmap>
+#include <vector>
 
 namespace tallowin::ui {
 
@@ -16,7 +17,21 @@ class TPictureButton : public QAbstractButton {
  public:
   enum class Look { Picture, Tile, Segment };
   // A small symbol drawn above the caption of a tile.
-  enum class Glyph { None, Video, Device, Audio };
+  // The device glyphs each draw their own kind of device.
+  enum class Glyph {
+    None,
+    Video,
+    Device,
+    Audio,
+    MusicPlayer,
+    SmartPhone,
+    TvBox,
+    Handheld,
+    KeyboardPhone,
+    FeaturePhone,
+    Tablet,
+    Robot
+  };
 
   explicit TPictureButton(QWidget* parent = nullptr);
 
@@ -55,5 +70,14 @@ class TPictureButton : public QAbstractButton {
   bool hovered_ = false;
   QColor caption_color_{0x1E, 0x29, 0x3B};
 };
+
+// The name a screen reader speaks for `button`: its accessible name, else its caption without
+// the accelerator marks, else its tool tip.
+QString AccessibleCaption(const TPictureButton& button);
+
+// Gives every button of `buttons` the same caption font: the buttons' own font, made smaller
+// (down to 7 points) until the widest caption fits its button. Returns the point size used (0
+// when there are no buttons or their font is set in pixels, which is then left alone).
+qreal FitCaptionFont(const std::vector<TPictureButton*>& buttons, bool bold);
 
 }  // namespace tallowin::ui

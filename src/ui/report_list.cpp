@@ -1,6 +1,9 @@
 #include "ui/report_list.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QStyle>
+#include <algorithm>
 
 namespace tallowin::ui {
 
@@ -22,6 +25,34 @@ void TReportList::AddColumn(const QString& caption, int width) {
   setColumnCount(column + 1);
   headerItem()->setText(column, caption);
   setColumnWidth(column, width);
+}
+
+int TReportList::HeaderTextWidth(int column) const {
+  QFont bold = header()->font();
+  bold.setBold(true);
+  // The section's padding (6 on each side in the page style) and a little air.
+  return QFontMetrics(bold).horizontalAdvance(ColumnCaption(column)) + 20;
+}
+
+void TReportList::FitColumnsToWidth() {
+  const int columns = columnCount();
+  if (columns == 0) return;
+  int room = width() - 2 * frameWidth();
+  if (verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn)
+    room -= style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+  int design = 0;
+  for (int c = 0; c < columns; ++c) design += columnWidth(c);
+  if (design <= 0) return;
+  // Every column keeps room for its caption; the rest is shared in the design's proportions.
+  int used = 0;
+  for (int c = 0; c + 1 < columns; ++c) {
+    const int share = columnWidth(c) * room / design;
+    const int width = std::max(share, HeaderTextWidth(c));
+    setColumnWidth(c, width);
+    used += width;
+  }
+  // The last column takes what is left (and stretches with the list).
+  setColumnWidth(columns - 1, std::max(room - used, HeaderTextWidth(columns - 1)));
 }
 
 void TReportList::SetColumnCaption(int column, const QString& caption) {

@@ -14,6 +14,12 @@ class TReportList : public QTreeWidget {
 
   // Adds a column with its caption and width in pixels.
   void AddColumn(const QString& caption, int width);
+  // Shares the list's width among the columns in proportion to their widths, each column at
+  // least as wide as its caption, so that no column is cut and no scroll bar is needed while
+  // the captions fit.
+  void FitColumnsToWidth();
+  // The width a column needs to show its caption whole.
+  int HeaderTextWidth(int column) const;
   void SetColumnCaption(int column, const QString& caption);
   QString ColumnCaption(int column) const;
   void SetShowColumnHeaders(bool show);

@@ -14,6 +14,10 @@ constexpr int kCellRole = Qt::UserRole + 1;  // + column index
 constexpr int kTileMargin = 4;
 }  // namespace
 
+int TSlideGrid::TextRoom(const QRect& place, const QRect& tile) {
+  return qMax(tile.right() - place.left() - 8, 10);
+}
+
 class TSlideGridDelegate : public QStyledItemDelegate {
  public:
   explicit TSlideGridDelegate(TSlideGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
@@ -52,9 +56,11 @@ class TSlideGridDelegate : public QStyledItemDelegate {
       f.setBold(column.bold);
       painter->setFont(f);
       painter->setPen(column.bold ? Theme::kText : Theme::kMutedText);
-      const int width = qMin(place.width(), int(card.right()) - place.left() - 8);
+      // A text may use the tile up to its right edge; only what does not fit there is cut, at
+      // the end.
+      const int width = TSlideGrid::TextRoom(place, card.toRect());
       const QString text = painter->fontMetrics().elidedText(index.data(kCellRole + c).toString(),
-                                                             Qt::ElideMiddle, qMax(width, 10));
+                                                             Qt::ElideRight, width);
       painter->drawText(QRect(place.left(), place.top(), width, painter->fontMetrics().height()),
                         Qt::AlignLeft | Qt::AlignVCenter, text);
     }
@@ -115,6 +121,24 @@ void TSlideGrid::SetEmptyText(const QString& text) {
   viewport()->update();
 }
 
+void TSlideGrid::UpdateAccessibleTexts(QListWidgetItem& row) const {
+  // A screen reader reads the visible texts of the tile, and is told what its picture shows.
+  QStringList texts;
+  QString picture;
+  for (int c = 0; c < static_cast<int>(columns_.size()); ++c) {
+    if (!columns_[c].visible) continue;
+    const QVariant value = row.data(kCellRole + c);
+    if (columns_[c].graphic) {
+      const bool has_picture = value.canConvert<QImage>() && !value.value<QImage>().isNull();
+      picture = has_picture ? QStringLiteral("Thumbnail picture") : QStringLiteral("No picture");
+    } else if (!value.toString().isEmpty()) {
+      texts << value.toString();
+    }
+  }
+  row.setData(Qt::AccessibleTextRole, texts.join(QStringLiteral(", ")));
+  row.setData(Qt::AccessibleDescriptionRole, picture);
+}
+
 int TSlideGrid::AddRow() {
   addItem(new QListWidgetItem());
   return count() - 1;
@@ -143,7 +167,10 @@ QString TSlideGrid::Cell(int row, int column) const {
 }
 
 void TSlideGrid::SetCell(int row, int column, const QString& text) {
-  if (QListWidgetItem* it = item(row)) it->setData(kCellRole + column, text);
+  QListWidgetItem* it = item(row);
+  if (it == nullptr) return;
+  it->setData(kCellRole + column, text);
+  UpdateAccessibleTexts(*it);
 }
 
 QImage TSlideGrid::CellImage(int row, int column) const {
@@ -152,7 +179,10 @@ QImage TSlideGrid::CellImage(int row, int column) const {
 }
 
 void TSlideGrid::SetCellImage(int row, int column, const QImage& image) {
-  if (QListWidgetItem* it = item(row)) it->setData(kCellRole + column, image);
+  QListWidgetItem* it = item(row);
+  if (it == nullptr) return;
+  it->setData(kCellRole + column, image);
+  UpdateAccessibleTexts(*it);
 }
 
 int TSlideGrid::SelectedRow() const {

@@ -53,6 +53,10 @@ class TSlideGrid : public QListWidget {
   // Selects a row (and scrolls to it); -1 clears the selection.
   void SelectRow(int row);
 
+  // The width a text column placed at `place` may use inside `tile`: up to the tile's right
+  // margin, whatever the column's own width.
+  static int TextRoom(const QRect& place, const QRect& tile);
+
   // Suspends repainting while many rows are added.
   void BeginUpdate();
   void EndUpdate();
@@ -66,6 +70,7 @@ class TSlideGrid : public QListWidget {
 
  private:
   friend class TSlideGridDelegate;
+  void UpdateAccessibleTexts(QListWidgetItem& row) const;
   std::vector<Column> columns_;
   int row_height_ = 90;
   int update_depth_ = 0;

@@ -86,12 +86,54 @@ QMenu::separator { height: 1px; background: #E2E8F0; margin: 4px 10px; }
 }
 
 QString Theme::DialogStyleSheet() {
-  return QStringLiteral(
-      "QDialog { background: #F8FAFC; }"
-      "QPushButton { background: #FFFFFF; border: 1px solid #CBD5E1; border-radius: 5px;"
-      " padding: 4px 14px; }"
-      "QPushButton:hover { background: #E8F0FE; border-color: #608FF5; }"
-      "QPushButton:default { border-color: #608FF5; }");
+  return QStringLiteral(R"(
+QDialog, QMessageBox, QFileDialog { background: #F8FAFC; color: #1E293B; }
+QLabel { color: #1E293B; }
+QLabel[role="link"] { color: #2563EB; text-decoration: underline; }
+QPushButton, QToolButton {
+  background: #FFFFFF; border: 1px solid #CBD5E1; border-radius: 5px; padding: 4px 14px;
+  color: #1E293B; min-height: 18px;
+}
+QToolButton { padding: 3px; }
+QPushButton:hover, QToolButton:hover { background: #E8F0FE; border-color: #608FF5; }
+QPushButton:pressed, QToolButton:pressed { background: #D6E4FD; }
+QPushButton:default { border-color: #2563EB; }
+QPushButton:disabled, QToolButton:disabled {
+  color: #94A3B8; background: #F1F5F9; border-color: #E2E8F0;
+}
+QLineEdit, QPlainTextEdit, QTextEdit {
+  background: #FFFFFF; border: 1px solid #CBD5E1; border-radius: 5px; padding: 3px 6px;
+  selection-background-color: #2563EB;
+}
+QLineEdit:focus { border: 1px solid #2563EB; }
+QComboBox {
+  background: #FFFFFF; border: 1px solid #CBD5E1; border-radius: 5px; padding: 3px 8px;
+  min-height: 20px;
+}
+QComboBox::drop-down { border: none; width: 22px; }
+QComboBox QAbstractItemView {
+  background: #FFFFFF; border: 1px solid #CBD5E1; selection-background-color: #E8F0FE;
+  selection-color: #1E293B; outline: 0;
+}
+QTreeView, QListView, QTreeWidget, QListWidget {
+  background: #FFFFFF; border: 1px solid #CBD5E1; border-radius: 6px; outline: 0;
+  alternate-background-color: #F8FAFC;
+}
+QTreeView::item:selected, QListView::item:selected { background: #DBEAFE; color: #1E293B; }
+QHeaderView::section {
+  background: #F1F5F9; border: none; border-bottom: 1px solid #E2E8F0;
+  border-right: 1px solid #E2E8F0; padding: 4px 6px; font-weight: bold; color: #475569;
+}
+QTabWidget::pane { background: #FFFFFF; border: 1px solid #E2E8F0; border-radius: 6px; }
+QTabBar::tab { padding: 5px 14px; color: #475569; }
+QTabBar::tab:selected { color: #1D4ED8; font-weight: bold; }
+QScrollBar:vertical { background: #F1F5F9; width: 12px; margin: 0; }
+QScrollBar::handle:vertical { background: #CBD5E1; border-radius: 4px; min-height: 24px; margin: 2px; }
+QScrollBar:horizontal { background: #F1F5F9; height: 12px; margin: 0; }
+QScrollBar::handle:horizontal { background: #CBD5E1; border-radius: 4px; min-width: 24px; margin: 2px; }
+QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; }
+QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }
+)");
 }
 
 }  // namespace tallowin::ui

@@ -28,7 +28,10 @@ TFormFailedAddFile::TFormFailedAddFile(QWidget* parent) : QDialog(parent) {
   ImageIcon = new QLabel(this);
   ImageIcon->setObjectName("ImageIcon");
   ImageIcon->setGeometry(14, 14, 40, 40);
-  ImageIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32));
+  QPixmap icon = DialogIconPicture(MessageKind::Warning, 36);
+  if (icon.isNull()) icon = style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32);
+  ImageIcon->setPixmap(icon);
+  ImageIcon->setAccessibleName("Warning");
   ImageIcon->setAlignment(Qt::AlignCenter);
 
   LabelMessage = new QLabel(
@@ -45,6 +48,13 @@ TFormFailedAddFile::TFormFailedAddFile(QWidget* parent) : QDialog(parent) {
   ListViewFiles->AddColumn("File", kWidth - 32);
   ListViewFiles->SetShowColumnHeaders(false);
   ListViewFiles->setGeometry(14, 82, kWidth - 28, kHeight - 136);
+  // A long error is never cut: the column is as wide as the longest line, reachable with the
+  // scroll bar, and each line's whole text is also its tip.
+  ListViewFiles->setTextElideMode(Qt::ElideNone);
+  ListViewFiles->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  ListViewFiles->header()->setStretchLastSection(false);
+  ListViewFiles->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  ListViewFiles->setAccessibleName("Files that could not be added");
 
   ButtonMoreInfo = new QPushButton("More Information...", this);
   ButtonMoreInfo->setObjectName("ButtonMoreInfo");
@@ -63,7 +73,11 @@ TFormFailedAddFile::TFormFailedAddFile(QWidget* parent) : QDialog(parent) {
 
 void TFormFailedAddFile::SetFailures(const std::vector<std::string>& lines) {
   ListViewFiles->ClearRows();
-  for (const std::string& line : lines) ListViewFiles->AddRow({QString::fromStdString(line)});
+  for (const std::string& line : lines) {
+    const QString text = QString::fromStdString(line);
+    const int row = ListViewFiles->AddRow({text});
+    ListViewFiles->topLevelItem(row)->setToolTip(0, text);
+  }
 }
 
 void TFormFailedAddFile::ShowCentred(QWidget* owner, const std::vector<std::string>& lines) {

@@ -48,6 +48,9 @@ TFormMain::TFormMain(const std::string& program_dir, QWidget* parent)
   WireConversionRun();
   WireDownloads();
   WireLinkPage();
+  NameControls();
+  BuildWindowMenu();
+  ArrangeTabOrder();
   FormCreate();
 }
 

@@ -5,9 +5,12 @@
 // links and download queue in src/download) and are declared here in their sections.
 #pragma once
 
+#include <QFont>
 #include <QImage>
 #include <QMetaObject>
+#include <QPixmap>
 #include <QPoint>
+#include <QString>
 #include <array>
 #include <atomic>
 #include <functional>
@@ -57,6 +60,19 @@ class TFormMain : public ui::TSkinForm {
  public:
   // The size of the title line's font; long titles shrink by up to two points.
   static constexpr int kTitlePointSize = 11;
+  // Step2: the left and right margin that labels, class buttons and format buttons share, and
+  // the format buttons' largest cell width and the gap between cells.
+  // The input list's name line is shortened to this many pixels of FileNameFont(): the room a
+  // tile gives its texts.
+  static constexpr int kFileNameWidth = 370;
+  QFont FileNameFont() const;
+  static constexpr int kStep2Margin = 18;
+  // Where the product name starts in the top logo, right of the mark.
+  static constexpr int kTopLogoNameLeft = 44;
+  // The top logo picture with `name` written beside the mark.
+  static QPixmap TopLogoWithName(const QPixmap& mark, const QString& name);
+  static constexpr int kFormatCellWidth = 62;
+  static constexpr int kFormatCellGap = 3;
 
   // `program_dir` is the folder that holds "lamecore.dll" and "sounds/" (with a trailing "/");
   // the program passes its own folder. Construction runs FormCreate.
@@ -297,6 +313,8 @@ class TFormMain : public ui::TSkinForm {
   QAction* ActionNext = nullptr;
   QAction* ActionExit = nullptr;
   QMenu* PopupMenuHelp = nullptr;
+  // The menu of the borderless window (a right click on the top logo).
+  QMenu* PopupMenuWindow = nullptr;
   QAction* ActionHelpContent = nullptr;
   QAction* ActionHowTosTutorialVideos = nullptr;
   QAction* ActionHomePage = nullptr;
@@ -464,6 +482,9 @@ class TFormMain : public ui::TSkinForm {
   void BuildStep7Page();
 
   // Start-up pieces.
+  void NameControls();
+  void BuildWindowMenu();
+  void ArrangeTabOrder();
   void LoadSkinPictures();
   void ApplySkinLayout();
   void PackFormatButtons();

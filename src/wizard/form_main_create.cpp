@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
+#include <algorithm>
 #include <exception>
 #include <map>
 #include <stdexcept>
@@ -51,6 +52,25 @@ QPixmap AudioIconPicture() {
 }
 
 }  // namespace
+
+QPixmap TFormMain::TopLogoWithName(const QPixmap& mark, const QString& name) {
+  // The picture holds the mark at its left; the product name follows it in white, as the
+  // skin's title band is drawn for (bold, 15 pixels, from x 44, cut with "…" at the end).
+  QPixmap logo = mark;
+  if (logo.isNull() || name.isEmpty()) return logo;
+  QPainter painter(&logo);
+  painter.setRenderHint(QPainter::TextAntialiasing);
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(15);
+  font.setBold(true);
+  painter.setFont(font);
+  painter.setPen(Qt::white);
+  const QRect room(kTopLogoNameLeft, 0, logo.width() - kTopLogoNameLeft - 4, logo.height());
+  painter.drawText(room, Qt::AlignVCenter | Qt::AlignLeft,
+                   painter.fontMetrics().elidedText(name, Qt::ElideRight, room.width()));
+  return logo;
+}
 
 void TFormMain::FormCreate() {
   TGlobalVars& g = GlobalVars();
@@ -130,7 +150,9 @@ void TFormMain::LoadSkinPictures() {
     if (!ui::LoadPictureFile(dir + name, picture, error)) throw std::runtime_error(error);
     pictures[name] = picture;
   }
-  ImageTopLogo->SetPicture(pictures["toplogo.png"]);
+  ImageTopLogo->SetPicture(
+      TopLogoWithName(pictures["toplogo.png"], QString::fromStdString(GlobalVars().AppTitle)));
+  ImageTopLogo->setAccessibleName(QString::fromStdString(GlobalVars().AppTitle));
   ImageLeftLogo->SetPicture(pictures["leftlogo.png"]);
   ImageDownloadVideo->setPixmap(pictures["downloadyoutube.png"]);
   ImageConvertVideo->setPixmap(pictures["youtubeconvert.png"]);
@@ -184,37 +206,61 @@ void TFormMain::ApplySkinLayout() {
 void TFormMain::PackFormatButtons() {
   const TGlobalVars& g = GlobalVars();
   const int page_width = RzPageControlToFormat->width();
+  auto enabled = [&g](int c, int i) {
+    return c == 0   ? g.VideoFormatEnabled[i]
+           : c == 1 ? g.DeviceFormatEnabled[i]
+                    : g.AudioFormatEnabled[i];
+  };
+  // One grid for the three pages: the fullest page's buttons fit one row between the page's
+  // margins, and every page uses the same cells, so the buttons line up with the labels above.
+  int widest_row = 1;
+  for (int c = 0; c < 3; ++c) {
+    int count = 0;
+    for (int i = 0; i < static_cast<int>(format_buttons_[c].size()); ++i) count += enabled(c, i);
+    widest_row = std::max(widest_row, count);
+  }
+  const int row_width = page_width - 2 * kStep2Margin;
+  const int cell_width =
+      std::min(kFormatCellWidth, (row_width - (widest_row - 1) * kFormatCellGap) / widest_row);
+  std::vector<ui::TPictureButton*> shown_buttons;
   int visible_classes = 0;
   for (int c = 0; c < 3; ++c) {
     int cell = 0;
     for (int i = 0; i < static_cast<int>(format_buttons_[c].size()); ++i) {
-      const bool enabled = c == 0   ? g.VideoFormatEnabled[i]
-                           : c == 1 ? g.DeviceFormatEnabled[i]
-                                    : g.AudioFormatEnabled[i];
       ui::TPictureButton* button = format_buttons_[c][i];
-      if (!enabled) {
+      if (!enabled(c, i)) {
         button->hide();
         continue;
       }
-      const GridRect place = LayoutGridCell(page_width, 5, 10, cell++, 62, 57, 3, 2);
-      button->move(place.left, place.top);
+      const GridRect place =
+          LayoutGridCell(page_width, 5, kStep2Margin, cell++, cell_width, 57, 3, kFormatCellGap);
+      button->setGeometry(place.left, place.top, cell_width, 57);
       button->show();
+      shown_buttons.push_back(button);
     }
+    ClassButton(c)->setVisible(cell > 0);
+    if (cell > 0) ++visible_classes;
+  }
+  // One caption size for every format button, small enough for the longest caption.
+  ui::FitCaptionFont(shown_buttons, true);
+  // The visible class buttons share the width of the format panel between its margins.
+  const int class_width = row_width / std::max(visible_classes, 1);
+  int n = 0;
+  for (int c = 0; c < 3; ++c) {
     ui::TPictureButton* class_button = ClassButton(c);
-    if (cell == 0) {
-      class_button->hide();
-      continue;
-    }
+    if (class_button->isHidden()) continue;
     const GridRect place =
-        LayoutGridCell(PageControlMain->width(), 135, 18, visible_classes++, 171, 32, 0, 0);
-    class_button->move(place.left, place.top);
-    class_button->show();
+        LayoutGridCell(PageControlMain->width(), 135, kStep2Margin, n++, class_width, 32, 0, 0);
+    class_button->setGeometry(place.left, place.top, class_width, 32);
   }
   if (visible_classes == 1) {
     for (int c = 0; c < 3; ++c) ClassButton(c)->hide();
     RzPageControlToFormat->move(RzPageControlToFormat->x(), 120);
+    // No class buttons: the caption sits right above the panel instead of under it.
+    LabelConvertTo->move(LabelConvertTo->x(), 120 - LabelConvertTo->height() - 2);
   } else {
     RzPageControlToFormat->move(RzPageControlToFormat->x(), 172);
+    LabelConvertTo->move(LabelConvertTo->x(), 110);
   }
 }
 

@@ -32,10 +32,11 @@ using wizard::MakeScopedAction;
 
 void TFormMain::BuildStep5Page() {
   QWidget* page = TabSheetStep5;
-  GroupBoxInputURL = MakeGroup(page, "GroupBoxInputURL", " Input URLs ", QRect(0, 0, 555, 214));
+  // A little below the page's top edge, so that the heading has air above it like the others.
+  GroupBoxInputURL = MakeGroup(page, "GroupBoxInputURL", " Input URLs ", QRect(0, 6, 555, 208));
   ListViewInputURL = new ui::TReportList(GroupBoxInputURL);
   ListViewInputURL->setObjectName("ListViewInputURL");
-  ListViewInputURL->setGeometry(12, 24, 420, 178);
+  ListViewInputURL->setGeometry(12, 24, 420, 172);
   ListViewInputURL->AddColumn("Videos", 390);
   ListViewInputURL->SetShowColumnHeaders(false);
   ListViewInputURL->setAlternatingRowColors(false);
@@ -110,6 +111,7 @@ void TFormMain::BuildStep6Page() {
   ListViewURLDownload->AddColumn("Speed", 70);
   ListViewURLDownload->AddColumn("Progress", 70);
   ListViewURLDownload->AddColumn("URL", 600);
+  ListViewURLDownload->FitColumnsToWidth();
   ListViewURLDownload->header()->setStretchLastSection(false);
 
   GroupBoxURLStatus = MakeGroup(page, "GroupBoxURLStatus", "Status", QRect(0, 194, 555, 218));

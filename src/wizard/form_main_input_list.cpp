@@ -4,6 +4,7 @@
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QItemSelectionModel>
 #include <algorithm>
 #include <exception>
@@ -22,6 +23,13 @@
 
 namespace tallowin {
 
+QFont TFormMain::FileNameFont() const {
+  // The tiles draw the name line in the grid's font, bold.
+  QFont font = NextGrid->font();
+  font.setBold(true);
+  return font;
+}
+
 namespace {
 
 constexpr char kOpenDialogFilter[] =
@@ -37,8 +45,6 @@ constexpr char kOpenDialogFilter[] =
     "*.RA;*.WV;*.TTA;*.AC3;*.DTS;"
     "|All Files|*.*";
 
-// The file name column is shortened to this many pixels of the window's font.
-constexpr int kFileNameWidth = 255;
 // Thumbnails are kept at most this large (twice the tile's picture, for sharp scaling).
 constexpr int kThumbnailWidth = 256;
 constexpr int kThumbnailHeight = 176;
@@ -153,9 +159,9 @@ void TFormMain::AddInputFiles(const std::vector<std::string>& file_names) {
       thumbnails_.push_back(thumbnail);
       NextGrid->SetCellImage(row, NxGraphicColumnMainImage, thumbnails_.back());
       std::array<std::string, kNextGridColumnCount> cells = InputRowTexts(name, probe);
-      cells[NxTextColumnFileMinName] =
-          ui::CompactPath(QString::fromStdString(name), fontMetrics(), kFileNameWidth)
-              .toStdString();
+      cells[NxTextColumnFileMinName] = ui::CompactPath(QString::fromStdString(name),
+                                                       QFontMetrics(FileNameFont()), kFileNameWidth)
+                                           .toStdString();
       for (int column = NxTextColumnFileMinName; column < kNextGridColumnCount; ++column) {
         NextGrid->SetCell(row, column, QString::fromStdString(cells[column]));
       }

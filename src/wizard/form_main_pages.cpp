@@ -192,6 +192,7 @@ void TFormMain::BuildStep3Page() {
   ListViewConverting->AddColumn("Status", 90);
   ListViewConverting->AddColumn("Progress", 70);
   ListViewConverting->AddColumn("Path", 200);
+  ListViewConverting->FitColumnsToWidth();
 
   GroupBoxStatus = MakeGroup(page, "GroupBoxStatus", "Status", QRect(0, 166, 555, 154));
   auto* grid = new QGridLayout(GroupBoxStatus);

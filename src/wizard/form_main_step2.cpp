@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <iterator>
 
 #include "ui/image_combo_box.h"
 #include "ui/page_control.h"
@@ -117,16 +118,20 @@ void TFormMain::BuildFormatPage(int format_class) {
   const FormatMembers* members = format_class == 0   ? kVideoMembers
                                  : format_class == 1 ? kDeviceMembers
                                                      : kAudioMembers;
-  const ui::TPictureButton::Glyph glyph = format_class == 0   ? ui::TPictureButton::Glyph::Video
-                                          : format_class == 1 ? ui::TPictureButton::Glyph::Device
-                                                              : ui::TPictureButton::Glyph::Audio;
+  using Glyph = ui::TPictureButton::Glyph;
+  // Each device has a picture of its own kind; video and audio formats share their class's.
+  static const Glyph kDeviceGlyphs[] = {
+      Glyph::MusicPlayer,   Glyph::SmartPhone,   Glyph::TvBox,  Glyph::Handheld,
+      Glyph::KeyboardPhone, Glyph::FeaturePhone, Glyph::Tablet, Glyph::Robot};
   const std::vector<FormatInfo>& formats = FormatsOfClass(format_class);
   const int count = static_cast<int>(formats.size());
   for (int i = 0; i < count; ++i) {
     auto* button = new ui::TPictureButton(sheet);
     button->setObjectName(QString("ButtonFormat") + formats[i].name);
     button->SetLook(ui::TPictureButton::Look::Tile);
-    button->SetGlyph(glyph);
+    button->SetGlyph(format_class == 0   ? Glyph::Video
+                     : format_class == 1 ? kDeviceGlyphs[i % std::size(kDeviceGlyphs)]
+                                         : Glyph::Audio);
     button->setText(QString(formats[i].caption));
     button->setToolTip(QString(formats[i].caption));
     button->resize(62, 57);
@@ -140,7 +145,7 @@ void TFormMain::BuildFormatPage(int format_class) {
                                     : format_class == 1 ? "LabelPresetsDevice"
                                                         : "LabelPresetsAudio",
                                     "Presets:", "caption");
-  presets_label->setGeometry(12, 144, 80, 20);
+  presets_label->setGeometry(kStep2Margin, 145, 70, 20);
   (format_class == 0   ? LabelPresetsVideo
    : format_class == 1 ? LabelPresetsDevice
                        : LabelPresetsAudio) = presets_label;
@@ -148,7 +153,7 @@ void TFormMain::BuildFormatPage(int format_class) {
     auto* list = new ui::TImageComboBox(sheet);
     list->setObjectName(QString("ImageComboBox") + formats[i].name + "Presets");
     // All lists of a class lie on top of each other; the chosen format's list is in front.
-    list->setGeometry(86, 140, 440, 30);
+    list->setGeometry(90, 140, RzPageControlToFormat->width() - 90 - kStep2Margin, 30);
     this->*(members[i].presets) = list;
     preset_lists_[format_class].push_back(list);
   }

@@ -117,7 +117,7 @@ TEST(ConfigCommand, BuiltConfigurationIsTheChosenEdition) {
   IniFile built = IniFile::FromText(decoded.output);
   std::string name = built.ReadString("SYSTEM", "Name");
   bool matched = false;
-  for (const char* edition : {"full", "soundsift", "clipharbor"}) {
+  for (const char* edition : {"full", "soundsift", "clipharbor", "merge"}) {
     std::string source =
         ReadFile(SourceDir() / "assets/editions" / (std::string(edition) + ".ini"));
     if (source == decoded.output) matched = true;

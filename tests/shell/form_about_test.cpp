@@ -86,6 +86,42 @@ TEST_F(FormAboutTest, MissingPictureIsShownInsteadOfTheDialog) {
 TEST(CopyrightNotice, CarriesYearAndHolder) {
   EXPECT_EQ(CopyrightNotice(2031, "Example Ltd"),
             "Copyright \u00A9 2031 Example Ltd. All rights reserved.");
+  EXPECT_EQ(CopyrightNotice(2031, "Example Ltd."),
+            "Copyright \u00A9 2031 Example Ltd. All rights reserved.");
+}
+
+TEST(CopyrightNotice, AConfiguredWholeNoticeIsNotRepeated) {
+  // The shipped configurations hold the whole notice: no second "Copyright", no second year.
+  EXPECT_EQ(CopyrightNotice(2031, "Copyright (C) 2026 The Tallowin developers"),
+            "Copyright (C) 2026 The Tallowin developers. All rights reserved.");
+  EXPECT_EQ(CopyrightNotice(2031, "COPYRIGHT 2026 Example"),
+            "COPYRIGHT 2026 Example. All rights reserved.");
+  EXPECT_EQ(CopyrightNotice(2031, "(c) Example"), "(c) Example. All rights reserved.");
+  EXPECT_EQ(CopyrightNotice(2031, "\u00A9 Example"), "\u00A9 Example. All rights reserved.");
+  // A holder whose name merely contains the word keeps the template.
+  EXPECT_EQ(CopyrightNotice(2031, "The Copyright Office"),
+            "Copyright \u00A9 2031 The Copyright Office. All rights reserved.");
+  const std::string shown = CopyrightNotice(2031, "Copyright (C) 2026 X");
+  EXPECT_EQ(shown.find("Copyright"), shown.rfind("Copyright"));
+}
+
+TEST_F(FormAboutTest, UpdateTextFitsWithItsOwnLineBreakOnly) {
+  TFormAbout about;
+  ASSERT_EQ(about.CreateError(), "");
+  // The label is as tall as its text needs, and the first line fits the label's width, so the
+  // text breaks only where it has its own line break.
+  const QLabel* check = about.LabelCheck;
+  EXPECT_GE(check->height(), check->heightForWidth(check->width()));
+  const QString first = check->text().section('\n', 0, 0);
+  EXPECT_LE(check->fontMetrics().horizontalAdvance(first), check->width());
+  EXPECT_LE(check->geometry().bottom(), about.LabelPInfo->y());
+  // Every label of both pages lies inside the page.
+  for (QWidget* page : {about.TabSheetAbout, about.TabSheetUpdate}) {
+    for (const QLabel* label : page->findChildren<QLabel*>()) {
+      EXPECT_LE(label->geometry().right(), about.PageControlMain->width())
+          << label->objectName().toStdString();
+    }
+  }
 }
 
 }  // namespace

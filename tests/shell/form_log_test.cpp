@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <filesystem>
 
 #include "shell/fake_platform.h"
@@ -50,10 +53,47 @@ TEST(FormLog, DeleteAsksAndOnlyYesEmptiesTheLog) {
   log.ButtonDelete->click();
   EXPECT_TRUE(log.Lines().empty());
   EXPECT_FALSE(log.ButtonSave->isEnabled());
-  // New lines still arrive; Save stays disabled.
+  // The first new line makes the log worth saving again, and Save saves it.
   log.LogLine("three");
   EXPECT_EQ(log.Lines(), std::vector<std::string>{"three"});
+  EXPECT_TRUE(log.ButtonSave->isEnabled());
+  TempDir dir;
+  log.SetSaveFilePicker([&] { return std::optional<std::string>(dir.dir() + "after.log"); });
+  log.ButtonSave->click();
+  EXPECT_EQ(ReadFile(dir.dir() + "after.log"), "three\n");
+  // A second Delete disables it again until the next line.
+  fake.answers = {kMrYes};
+  log.ButtonDelete->click();
   EXPECT_FALSE(log.ButtonSave->isEnabled());
+}
+
+TEST(FormLog, OpensAtTheStartOfTheLastLine) {
+  FakePlatform fake;
+  TFormLog log;
+  const std::string wide(600, 'x');
+  for (int i = 0; i < 80; ++i) log.LogLine("line " + std::to_string(i) + " " + wide);
+  log.resize(400, 300);
+  log.FormShow();
+  QApplication::processEvents();
+  // The beginning of the lines is in view and the bar's thumb sits at its left end.
+  QScrollBar* across = log.MemoLog->horizontalScrollBar();
+  EXPECT_GT(across->maximum(), 0);
+  EXPECT_EQ(across->value(), across->minimum());
+  EXPECT_FALSE(across->invertedAppearance());
+  EXPECT_EQ(across->layoutDirection(), Qt::LeftToRight);
+  // The last line is the one shown, from its first character.
+  const QTextCursor cursor = log.MemoLog->textCursor();
+  EXPECT_EQ(cursor.blockNumber(), log.MemoLog->document()->blockCount() - 1);
+  EXPECT_EQ(cursor.positionInBlock(), 0);
+  QScrollBar* down = log.MemoLog->verticalScrollBar();
+  EXPECT_EQ(down->value(), down->maximum());
+  // Scrolled away and shown again: back at the start of the newest line.
+  across->setValue(across->maximum());
+  log.LogLine("newest");
+  log.FormShow();
+  EXPECT_EQ(across->value(), across->minimum());
+  EXPECT_EQ(log.MemoLog->textCursor().block().text(), "newest");
+  log.hide();
 }
 
 TEST(FormLog, SaveWritesOneLinePerLogLine) {

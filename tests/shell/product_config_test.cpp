@@ -160,11 +160,13 @@ TEST(ProductConfig, EditionFilesAreComplete) {
     const char* file;
     const char* name;
     bool download;
+    bool merge;
     int video, device, audio;
   };
-  for (const Expected& e : {Expected{"full", "Tallowin Video Converter", true, 9, 8, 8},
-                            Expected{"soundsift", "Soundsift", false, 0, 0, 8},
-                            Expected{"clipharbor", "Clipharbor", true, -1, -1, -1}}) {
+  for (const Expected& e : {Expected{"full", "Tallowin Video Converter", true, false, 9, 8, 8},
+                            Expected{"soundsift", "Soundsift", false, false, 0, 0, 8},
+                            Expected{"clipharbor", "Clipharbor", true, false, -1, -1, -1},
+                            Expected{"merge", "Tallowin Video Joiner", false, true, 9, 8, 8}}) {
     SCOPED_TRACE(e.file);
     std::string text = ReadFile(SourceDir() / "assets/editions" / (std::string(e.file) + ".ini"));
     EXPECT_NO_THROW(EncodeConfigText(text));
@@ -172,7 +174,7 @@ TEST(ProductConfig, EditionFilesAreComplete) {
     ASSERT_NO_THROW(ReadProductConfiguration(IniFile::FromText(text), vars));
     EXPECT_EQ(vars.AppTitle, e.name);
     EXPECT_EQ(vars.DownloadEnabled, e.download);
-    EXPECT_FALSE(vars.MergeEnabled);
+    EXPECT_EQ(vars.MergeEnabled, e.merge);
     EXPECT_FALSE(vars.ResFolder.empty());
     EXPECT_FALSE(vars.HelpHomePageLink.empty());
     int video = 0, device = 0, audio = 0;

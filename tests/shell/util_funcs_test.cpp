@@ -32,6 +32,27 @@ TEST(PathHelpers, TrailingSeparatorAndExtensions) {
   EXPECT_EQ(FileNameWithoutExt("/tmp/c:d.e"), "/tmp/c:d");
 }
 
+TEST(PathHelpers, ALeadingTildeIsTheHomeFolder) {
+  EXPECT_EQ(ExpandHomeFolder("~/Converted", "/home/ann"), "/home/ann/Converted");
+  EXPECT_EQ(ExpandHomeFolder("~/Converted/", "/home/ann/"), "/home/ann/Converted/");
+  EXPECT_EQ(ExpandHomeFolder("~", "/home/ann"), "/home/ann");
+  EXPECT_EQ(ExpandHomeFolder("~/", "/home/ann"), "/home/ann/");
+  // Only a leading "~" alone or before "/" is the home folder.
+  EXPECT_EQ(ExpandHomeFolder("~ann/x", "/home/ann"), "~ann/x");
+  EXPECT_EQ(ExpandHomeFolder("~backup", "/home/ann"), "~backup");
+  EXPECT_EQ(ExpandHomeFolder("/data/~/x", "/home/ann"), "/data/~/x");
+  EXPECT_EQ(ExpandHomeFolder("Converted", "/home/ann"), "Converted");
+  EXPECT_EQ(ExpandHomeFolder("", "/home/ann"), "");
+  // Without a home folder nothing is guessed.
+  EXPECT_EQ(ExpandHomeFolder("~/x", ""), "~/x");
+  // The root as home does not give "//x".
+  EXPECT_EQ(ExpandHomeFolder("~/x", "/"), "/x");
+  {
+    ScopedEnv home("HOME", "/home/bea");
+    EXPECT_EQ(ExpandHomeFolder("~/Videos"), "/home/bea/Videos");
+  }
+}
+
 TEST(PathHelpers, UniqueOutputNameCountsUp) {
   TempDir dir;
   EXPECT_EQ(UniqueOutputName("clip.mp3", dir.dir()), "clip.mp3");

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDropEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
@@ -106,7 +107,7 @@ TEST(InputList, AudioOnlyAndVideoFilesInOneAdding) {
   EXPECT_EQ(Cell(form, 1, NxTextColumnDuration).rfind("Duration: 00:00:03.", 0), 0u);
   // The name line is the path, shortened only when it does not fit.
   const QString shown = form.NextGrid->Cell(1, NxTextColumnFileMinName);
-  EXPECT_LE(form.fontMetrics().horizontalAdvance(shown), 255);
+  EXPECT_LE(QFontMetrics(form.FileNameFont()).horizontalAdvance(shown), TFormMain::kFileNameWidth);
   EXPECT_TRUE(shown.endsWith("/" + QString::fromStdString(StandardClip().filename().string())))
       << shown.toStdString();
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -10,6 +11,7 @@
 
 #include "shell/global_vars.h"
 #include "shell/user_settings.h"
+#include "ui/image_combo_box.h"
 #include "ui/page_control.h"
 #include "ui/picture_button.h"
 #include "ui/picture_label.h"
@@ -29,15 +31,38 @@ TEST(ProductConfiguration, FullEditionPacksEveryButtonAndCentresOnFirstStart) {
   WizardEnv env;
   TFormMain& form = env.Create();
   ASSERT_EQ(form.CreateError(), "");
-  // Nine video buttons: eight to a row, the ninth starts the second row.
-  EXPECT_EQ(At(form.ButtonFormatAVI), QPoint(10, 5));
-  EXPECT_EQ(At(form.ButtonFormatMP4), QPoint(74, 5));
-  EXPECT_EQ(At(form.ButtonFormat3GP), QPoint(10, 65));
-  EXPECT_EQ(At(form.ButtonFormatAndroid), QPoint(458, 5));
+  // Nine video buttons share one row between the page margins; the other pages use the same
+  // cells, and the class buttons span the same width.
+  EXPECT_EQ(form.ButtonFormatAVI->geometry(), QRect(18, 5, 55, 57));
+  EXPECT_EQ(At(form.ButtonFormatMP4), QPoint(76, 5));
+  EXPECT_EQ(At(form.ButtonFormat3GP), QPoint(482, 5));
+  EXPECT_EQ(At(form.ButtonFormatiPod), QPoint(18, 5));
+  EXPECT_EQ(At(form.ButtonFormatAndroid), QPoint(424, 5));
   for (int c = 0; c < 3; ++c) EXPECT_FALSE(form.ClassButton(c)->isHidden());
-  EXPECT_EQ(At(form.ButtonToFormatVideo), QPoint(18, 135));
-  EXPECT_EQ(At(form.ButtonToFormatDevice), QPoint(189, 135));
-  EXPECT_EQ(At(form.ButtonToFormatAudio), QPoint(360, 135));
+  EXPECT_EQ(form.ButtonToFormatVideo->geometry(), QRect(18, 135, 173, 32));
+  EXPECT_EQ(At(form.ButtonToFormatDevice), QPoint(191, 135));
+  EXPECT_EQ(At(form.ButtonToFormatAudio), QPoint(364, 135));
+  const int right = form.RzPageControlToFormat->width() - TFormMain::kStep2Margin;
+  EXPECT_EQ(form.ButtonFormat3GP->geometry().right() + 1, right);
+  EXPECT_EQ(form.ButtonToFormatAudio->geometry().right() + 1, right);
+  EXPECT_EQ(form.LabelConvertTo->x(), TFormMain::kStep2Margin);
+  EXPECT_EQ(form.LabelPresetsVideo->x(), TFormMain::kStep2Margin);
+  EXPECT_EQ(form.ImageComboBoxMP4Presets->geometry().right() + 1, right);
+  // One caption size on every format button, small enough for the longest caption.
+  const qreal size = form.ButtonFormatAVI->font().pointSizeF();
+  for (int c = 0; c < 3; ++c) {
+    for (int i = 0; form.FormatButton(c, i) != nullptr; ++i) {
+      ui::TPictureButton* b = form.FormatButton(c, i);
+      EXPECT_EQ(b->font().pointSizeF(), size) << b->objectName().toStdString();
+      QFont bold = b->font();
+      bold.setBold(true);
+      // Unless the smallest size is reached, every caption fits.
+      if (size > 7) {
+        EXPECT_LE(QFontMetrics(bold).horizontalAdvance(b->text()), b->width() - 6)
+            << b->objectName().toStdString();
+      }
+    }
+  }
   EXPECT_EQ(form.RzPageControlToFormat->y(), 172);
   // The configuration's default selection: video class, MP4, iPod, MP3.
   EXPECT_EQ(GlobalVars().OutputFormatClass, 0);
@@ -60,6 +85,49 @@ TEST(ProductConfiguration, FullEditionPacksEveryButtonAndCentresOnFirstStart) {
   EXPECT_TRUE(form.IsClipboardWatched());
 }
 
+// The columns of `image` that hold any visible pixel, as [first, last]; {-1, -1} for none.
+std::pair<int, int> InkedColumns(const QImage& image) {
+  int first = -1, last = -1;
+  for (int x = 0; x < image.width(); ++x) {
+    for (int y = 0; y < image.height(); ++y) {
+      if (qAlpha(image.pixel(x, y)) > 0) {
+        if (first < 0) first = x;
+        last = x;
+        break;
+      }
+    }
+  }
+  return {first, last};
+}
+
+TEST(ProductConfiguration, TheLogoCarriesTheConfiguredName) {
+  QPixmap blank(300, 36);
+  blank.fill(Qt::transparent);
+  EXPECT_EQ(TFormMain::TopLogoWithName(blank, "").toImage(), blank.toImage());
+  const auto [first, last] = InkedColumns(TFormMain::TopLogoWithName(blank, "Soundsift").toImage());
+  EXPECT_GE(first, TFormMain::kTopLogoNameLeft);
+  EXPECT_LT(last, 200);
+  // A name too long for the picture is cut before its right edge, not drawn past it.
+  const QImage long_name =
+      TFormMain::TopLogoWithName(blank, QString(80, QLatin1Char('W'))).toImage();
+  EXPECT_LT(InkedColumns(long_name).second, 300 - 3);
+  EXPECT_GT(InkedColumns(long_name).second, 250);
+
+  // Each edition's window shows its own name, whatever the shared skin folder holds.
+  for (const char* name : {"Soundsift", "Clipharbor", "Tallowin Video Converter"}) {
+    WizardEnv env(Config{{"Name", name}});
+    TFormMain& form = env.Create();
+    ASSERT_EQ(form.CreateError(), "");
+    QPixmap mark;
+    ASSERT_TRUE(mark.load(QString::fromStdString(env.SkinDir() + "toplogo.png")));
+    EXPECT_EQ(form.ImageTopLogo->pixmap().toImage(),
+              TFormMain::TopLogoWithName(mark, name).toImage())
+        << name;
+    // The skin's picture itself carries the mark only: nothing right of it.
+    EXPECT_LT(InkedColumns(mark.toImage()).second, TFormMain::kTopLogoNameLeft) << name;
+  }
+}
+
 TEST(ProductConfiguration, OnlyMp3LeavesOneButtonAndNoClassButtons) {
   WizardEnv env(OnlyFormats({"MP3"}));
   TFormMain& form = env.Create();
@@ -70,8 +138,12 @@ TEST(ProductConfiguration, OnlyMp3LeavesOneButtonAndNoClassButtons) {
     }
     EXPECT_TRUE(form.ClassButton(c)->isHidden());
   }
-  EXPECT_EQ(At(form.ButtonFormatMP3), QPoint(10, 5));
+  EXPECT_EQ(At(form.ButtonFormatMP3), QPoint(18, 5));
   EXPECT_EQ(form.RzPageControlToFormat->y(), 120);
+  // Without class buttons the caption moves up, clear of the format panel.
+  EXPECT_FALSE(form.LabelConvertTo->isHidden());
+  EXPECT_LE(form.LabelConvertTo->geometry().bottom(), 120);
+  EXPECT_GE(form.LabelConvertTo->y(), 96);
 }
 
 TEST(ProductConfiguration, TwoClassesKeepTheirButtonsInOrder) {
@@ -79,12 +151,14 @@ TEST(ProductConfiguration, TwoClassesKeepTheirButtonsInOrder) {
   WizardEnv env(flags);
   TFormMain& form = env.Create();
   EXPECT_TRUE(form.ButtonToFormatVideo->isHidden());
-  EXPECT_EQ(At(form.ButtonToFormatDevice), QPoint(18, 135));
-  EXPECT_EQ(At(form.ButtonToFormatAudio), QPoint(189, 135));
+  EXPECT_EQ(form.ButtonToFormatDevice->geometry(), QRect(18, 135, 259, 32));
+  EXPECT_EQ(At(form.ButtonToFormatAudio), QPoint(277, 135));
   EXPECT_EQ(form.RzPageControlToFormat->y(), 172);
-  EXPECT_EQ(At(form.ButtonFormatiPad), QPoint(10, 5));
-  EXPECT_EQ(At(form.ButtonFormatWAV), QPoint(10, 5));
-  EXPECT_EQ(At(form.ButtonFormatFLAC), QPoint(74, 5));
+  EXPECT_LT(form.LabelConvertTo->geometry().bottom(), 135);
+  // Few buttons keep the full cell width.
+  EXPECT_EQ(form.ButtonFormatiPad->geometry(), QRect(18, 5, 62, 57));
+  EXPECT_EQ(At(form.ButtonFormatWAV), QPoint(18, 5));
+  EXPECT_EQ(At(form.ButtonFormatFLAC), QPoint(83, 5));
 }
 
 TEST(ProductConfiguration, Skin3Layout) {
