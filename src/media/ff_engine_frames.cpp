@@ -254,6 +254,7 @@ void TCustomFFmpeg::Impl::MuxPacket(OutputStream& ost, AVPacket* pkt, AVRational
     if (ost.position == AV_NOPTS_VALUE || end_us > ost.position) ost.position = end_us;
   }
   ost.bytes += pkt->size;
+  ++file.packets;
   const int r = FF().av_interleaved_write_frame(file.ctx.get(), pkt);
   if (r < 0) throw FFmpegException(FileErrorText(file.name, r));
   const int64_t limit = file.settings.limit_filesize;
