@@ -31,6 +31,9 @@ struct InputStream {
   CodecContextPtr dec;
   std::vector<int> outputs;           // indices of Impl::ostreams fed by this stream
   int64_t next_dts = AV_NOPTS_VALUE;  // µs, for the discontinuity rule
+  // The same rule on decoded frames: the last frame's time (µs, shifted) and the shift so far.
+  int64_t last_frame_us = AV_NOPTS_VALUE;
+  int64_t frame_shift_us = 0;
   bool decoder_flushed = false;
   int64_t pictures_decoded = 0;  // for the input hook's frame numbers
 };
@@ -182,6 +185,8 @@ struct TCustomFFmpeg::Impl {
   // After a failure: removes each output file that this task created and that got no packet
   // (a header alone is no data). Files that were there before are left as they are.
   void RemoveEmptyOutputs();
+  // Moves a decoded frame whose time jumps past dts_delta_threshold next to the one before it.
+  void KeepFramesContinuous(InputStream& ist, AVFrame* frame);
 
   // Opening (ff_engine_input.cpp, ff_engine_output.cpp).
   void OpenInputFile(const std::string& name);
