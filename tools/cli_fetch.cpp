@@ -68,17 +68,13 @@ int RunFetch(const std::vector<std::string>& args) {
   }
   bool done = false;
   bool abort_requested = false;
-  http.OnProgress = [&](TCustomWinHTTP& sender, const std::string&, const net::TWinHTTPProgress& p,
+  http.OnProgress = [&](TCustomWinHTTP&, const std::string&, const net::TWinHTTPProgress& p,
                         TStream*) {
     std::printf("OnProgress BytesRead=%" PRId64 " DataSize=%" PRId64
                 " PercentsDone=%u "
                 "TransferRate=%.1f\n",
                 p.BytesRead, p.DataSize, static_cast<unsigned>(p.PercentsDone),
                 static_cast<double>(p.TransferRate));
-    if (abort_after >= 0 && !abort_requested && p.BytesRead - sender.StartOffset() >= abort_after) {
-      abort_requested = true;
-      sender.Abort(false, false);
-    }
   };
   http.OnDone = [&](TCustomWinHTTP&, const std::string&, std::int64_t size, TStream*) {
     done = true;
@@ -97,9 +93,17 @@ int RunFetch(const std::vector<std::string>& args) {
   http.OnAnyError = [](TCustomWinHTTP&) { std::printf("OnAnyError\n"); };
   http.OnAborted = [](TCustomWinHTTP&) { std::printf("OnAborted\n"); };
 
-  http.ReadRange(static_cast<std::uint32_t>(range_start), static_cast<std::uint32_t>(range_end),
-                 true);
-  MainDispatcher().WaitUntil([&] { return !http.InProgress() && !http.Running(); });
+  http.ReadRange(static_cast<std::uint32_t>(range_start), static_cast<std::uint32_t>(range_end));
+  // The byte count is watched while waiting, not only at block ends: a server that trickles
+  // would otherwise keep the abort waiting for a whole block.
+  MainDispatcher().WaitUntil([&] {
+    if (abort_after >= 0 && !abort_requested && http.InProgress() &&
+        http.Received() >= abort_after) {
+      abort_requested = true;
+      http.Abort(false, false);
+    }
+    return !http.InProgress() && !http.Running();
+  });
   std::fflush(stdout);
   return done ? 0 : 1;
 }

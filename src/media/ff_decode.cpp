@@ -19,6 +19,12 @@ namespace {
 
 // How long one call may wait for the libraries' I/O before it is abandoned.
 constexpr std::chrono::seconds kIoTimeout{30};
+// Probing a file (opening it and finding its streams) reads this much at most and gives up after
+// this long: a damaged file fails in bounded time, and the input list never waits longer.
+constexpr int64_t kProbeBytes = 5'000'000;
+constexpr int64_t kProbeFormatBytes = 1 << 20;
+constexpr int64_t kAnalyzeMicroseconds = 5'000'000;
+constexpr std::chrono::milliseconds kProbeTimeout{2000};
 
 struct PacketFree {
   void operator()(AVPacket* packet) const {
@@ -190,7 +196,10 @@ bool TCustomDecoder::LoadFile(const std::string& file_name, const std::string& f
   }
   context->flags |= AVFMT_FLAG_NONBLOCK;
   context->interrupt_callback = AVIOInterruptCB{&TCustomDecoder::InterruptThunk, this};
-  deadline_ = std::chrono::steady_clock::now() + kIoTimeout;
+  context->probesize = kProbeBytes;
+  context->format_probesize = kProbeFormatBytes;
+  context->max_analyze_duration = kAnalyzeMicroseconds;
+  deadline_ = std::chrono::steady_clock::now() + kProbeTimeout;
   deadline_set_ = true;
   // On failure the library frees the context.
   int error = FF().avformat_open_input(&context, file_name.c_str(), input_format, nullptr);

@@ -78,6 +78,7 @@ void TCustomFFmpeg::Impl::DecodePacket(int file, int stream, AVPacket* pkt) {
       break;
     }
     decoded->pts = decoded->best_effort_timestamp;
+    KeepFramesContinuous(ist, decoded.get());
     if (ist.st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
       const int64_t pts_us =
           decoded->pts == AV_NOPTS_VALUE
@@ -94,6 +95,40 @@ void TCustomFFmpeg::Impl::DecodePacket(int file, int stream, AVPacket* pkt) {
     }
     FF().av_frame_unref(decoded.get());
   }
+}
+
+void TCustomFFmpeg::Impl::KeepFramesContinuous(InputStream& ist, AVFrame* frame) {
+  // Decoded time stamps can jump where the packet rule did not see it (formats that do not flag
+  // jumps, damaged streams). A jump past the threshold would make a constant-rate output fill
+  // the gap with duplicated pictures, millions of them for a damaged stamp: the stream goes on
+  // right after its previous frame instead.
+  const GlobalOptions& g = parser.global();
+  if (frame->pts == AV_NOPTS_VALUE || g.copy_ts) return;
+  const AVRational tb = ist.st->time_base;
+  int64_t pts_us = FF().av_rescale_q(frame->pts, tb, AV_TIME_BASE_Q) + ist.frame_shift_us;
+  if (ist.last_frame_us != AV_NOPTS_VALUE) {
+    const int64_t delta = pts_us - ist.last_frame_us;
+    if (std::llabs(delta) > static_cast<int64_t>(g.dts_delta_threshold * AV_TIME_BASE)) {
+      int64_t step = 1;
+      const AVRational rate = ist.st->avg_frame_rate;
+      if (frame->sample_rate > 0 && frame->nb_samples > 0)
+        step =
+            FF().av_rescale_q(frame->nb_samples, AVRational{1, frame->sample_rate}, AV_TIME_BASE_Q);
+      else if (rate.num > 0 && rate.den > 0)
+        step = FF().av_rescale_q(1, AVRational{rate.den, rate.num}, AV_TIME_BASE_Q);
+      const int64_t target = ist.last_frame_us + std::max<int64_t>(step, 1);
+      ist.frame_shift_us += target - pts_us;
+      pts_us = target;
+      char text[96];
+      std::snprintf(text, sizeof text, "timestamp discontinuity %lld, new offset= %lld",
+                    static_cast<long long>(delta), static_cast<long long>(ist.frame_shift_us));
+      Log(llVerbose, text);
+      frame->pts = FF().av_rescale_q(pts_us, AV_TIME_BASE_Q, tb);
+    } else if (ist.frame_shift_us != 0) {
+      frame->pts = FF().av_rescale_q(pts_us, AV_TIME_BASE_Q, tb);
+    }
+  }
+  ist.last_frame_us = pts_us;
 }
 
 void TCustomFFmpeg::Impl::FilterFrame(OutputStream& ost, AVFrame* frame, const InputStream& ist) {
@@ -254,6 +289,7 @@ void TCustomFFmpeg::Impl::MuxPacket(OutputStream& ost, AVPacket* pkt, AVRational
     if (ost.position == AV_NOPTS_VALUE || end_us > ost.position) ost.position = end_us;
   }
   ost.bytes += pkt->size;
+  ++file.packets;
   const int r = FF().av_interleaved_write_frame(file.ctx.get(), pkt);
   if (r < 0) throw FFmpegException(FileErrorText(file.name, r));
   const int64_t limit = file.settings.limit_filesize;

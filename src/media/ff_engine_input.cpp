@@ -55,9 +55,11 @@ void TCustomFFmpeg::Impl::OpenInputFile(const std::string& name) {
   file.name = name;
   {
     TScopedInterrupt interrupt(&Impl::TimeoutOrCancel, this);
+    file.pipe = AwaitPipePeer(name, false);
+    const std::string url = file.pipe.fd >= 0 ? "pipe:" + std::to_string(file.pipe.fd) : name;
     IOTimerGuard timer(*this);
     // On failure the library frees the context.
-    const int r = FF().avformat_open_input(&raw, name.c_str(), format, &params);
+    const int r = FF().avformat_open_input(&raw, url.c_str(), format, &params);
     if (r < 0) throw FFmpegException(FileErrorText(name, r));
     file.ctx.reset(raw);
     if (owner.OnBeforeFindStreamInfo) owner.OnBeforeFindStreamInfo(owner, raw);

@@ -155,11 +155,15 @@ void TCustomFFmpeg::Impl::OpenOutputStreams(OutputFile& file, int file_index,
   if (!(format->flags & AVFMT_NOFILE)) {
     oc->interrupt_callback = TInterruptCB::IOCallback();
     TScopedInterrupt interrupt(&Impl::TimeoutOrCancel, this);
+    PipeEnd pipe = AwaitPipePeer(name, true);
+    struct stat before {};
+    const bool existed = ::stat(LocalPath(name).c_str(), &before) == 0;
     StartIOTimer();
     const int r =
         FF().avio_open2(&oc->pb, name.c_str(), AVIO_FLAG_WRITE, &oc->interrupt_callback, nullptr);
     StopIOTimer();
     if (r < 0) throw FFmpegException(FileErrorText(name, r));
+    file.created = !existed;
   }
 }
 

@@ -138,6 +138,7 @@ void TCustomFFmpeg::Impl::Run() {
   } catch (const std::exception& e) {
     fail(e.what());
   }
+  if (failed) RemoveEmptyOutputs();
   finished = !stop_requested && !failed;
   Terminate();
 }

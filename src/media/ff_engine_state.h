@@ -31,11 +31,27 @@ struct InputStream {
   CodecContextPtr dec;
   std::vector<int> outputs;           // indices of Impl::ostreams fed by this stream
   int64_t next_dts = AV_NOPTS_VALUE;  // µs, for the discontinuity rule
+  // The same rule on decoded frames: the last frame's time (µs, shifted) and the shift so far.
+  int64_t last_frame_us = AV_NOPTS_VALUE;
+  int64_t frame_shift_us = 0;
   bool decoder_flushed = false;
   int64_t pictures_decoded = 0;  // for the input hook's frame numbers
 };
 
+// One end of a named pipe, closed with it.
+struct PipeEnd {
+  int fd = -1;
+  PipeEnd() = default;
+  PipeEnd(PipeEnd&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
+  PipeEnd& operator=(PipeEnd&& other) noexcept {
+    std::swap(fd, other.fd);
+    return *this;
+  }
+  ~PipeEnd();
+};
+
 struct InputFile {
+  PipeEnd pipe;  // a named pipe's end that the library reads through; outlives `ctx`
   InputContextPtr ctx;
   std::string name;
   int64_t ts_offset = 0;                // µs added to every time stamp of the file
@@ -90,6 +106,9 @@ struct VideoHookState {
   std::string error;
 };
 
+// A file name as the file protocol sees it ("file:" taken off).
+std::string LocalPath(const std::string& name);
+
 struct OutputFile {
   OutputContextPtr ctx;
   std::string name;
@@ -98,6 +117,8 @@ struct OutputFile {
   std::vector<int> streams;    // indices of Impl::ostreams
   bool header_written = false;
   bool trailer_written = false;
+  bool created = false;  // the open made a new file (not one that was there to overwrite)
+  int64_t packets = 0;   // packets written to it
 };
 
 struct TCustomFFmpeg::Impl {
@@ -156,6 +177,16 @@ struct TCustomFFmpeg::Impl {
   static bool StopRequestedTest(void* impl);
   void StartIOTimer();
   void StopIOTimer();
+  // For a named pipe: waits, under IOTimeout and the stop test, until its other end is there
+  // (throws otherwise) and returns our own end of it: for reading, the library reads through it
+  // ("pipe:" and its number); for writing, it stays open until the library has opened its own.
+  // Anything else gives no end at once.
+  PipeEnd AwaitPipePeer(const std::string& name, bool write);
+  // After a failure: removes each output file that this task created and that got no packet
+  // (a header alone is no data). Files that were there before are left as they are.
+  void RemoveEmptyOutputs();
+  // Moves a decoded frame whose time jumps past dts_delta_threshold next to the one before it.
+  void KeepFramesContinuous(InputStream& ist, AVFrame* frame);
 
   // Opening (ff_engine_input.cpp, ff_engine_output.cpp).
   void OpenInputFile(const std::string& name);

@@ -177,6 +177,7 @@ bool TCustomFFmpeg::Start(bool threaded, TThreadPriority priority) {
     }
     s.failed = true;
     s.started = true;
+    s.RemoveEmptyOutputs();
     s.Terminate();
     return false;
   }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <exception>
+#include <limits>
 #include <string_view>
 
 #include "net/file_attributes.h"
@@ -68,14 +69,17 @@ thread_local Transfer* t_job_transfer = nullptr;
 // absent (this also bounds what a hostile server can make us copy around).
 constexpr size_t kHeaderValueLimit = 4096;
 
-// A non-negative decimal number; -1 when the text is anything else.
+// A non-negative decimal number that fits in 64 bits; -1 when the text is anything else.
 std::int64_t ParseCount(std::string_view s) {
   s = TrimView(s);
-  if (s.empty() || s.size() > 18) return -1;
+  if (s.empty()) return -1;
+  constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
   std::int64_t value = 0;
   for (char c : s) {
     if (c < '0' || c > '9') return -1;
-    value = value * 10 + (c - '0');
+    const int digit = c - '0';
+    if (value > (kMax - digit) / 10) return -1;
+    value = value * 10 + digit;
   }
   return value;
 }
@@ -279,6 +283,7 @@ TransferJob::Flow TransferJob::Connection() {
   Easy easy(curl_easy_init());
   if (!multi || !easy) return Flow::kEnd;
   easy_ = easy.get();
+  ignore_length_ = false;
   struct Forget {
     CURL*& handle;
     ~Forget() { handle = nullptr; }
@@ -296,6 +301,14 @@ TransferJob::Flow TransferJob::Connection() {
     CURLcode result = Perform(easy.get(), multi.get());
     curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
     if (stop_seen_) return Flow::kAbort;
+    if (result == CURLE_WEIRD_SERVER_REPLY && status_line_seen_ && !headers_complete_ &&
+        !response_started_ && !ignore_length_ && !post_) {
+      // curl refuses a Content-Length that is no number, where the answer counts as one of
+      // unknown length: ask once more, reading its body up to the end of the connection.
+      ignore_length_ = true;
+      curl_easy_setopt(easy.get(), CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
+      continue;
+    }
     Flow flow = action_;
     if (!response_started_) {
       // No body bytes arrived: the answer, if there was one, ends here.
@@ -311,6 +324,8 @@ TransferJob::Flow TransferJob::Connection() {
       response_started_ = true;
       if (code != 0) {
         flow = ResponseBegins(code);
+        // Headers followed by a broken or stalled body are no complete answer either.
+        if (flow == Flow::kGo && result != CURLE_OK) body_error_ = true;
         if (flow == Flow::kGo) flow = EndOfBody();
       }
     } else if (flow == Flow::kGo) {
@@ -506,7 +521,11 @@ TransferJob::Flow TransferJob::Feed(const char* data, size_t size) {
         stored = !abandoned && t_.output_file->Write(data, static_cast<std::int64_t>(part));
       } else {
         // A memory body never grows past its limit: the answer ends here as an incomplete one.
-        if (t_.received + static_cast<std::int64_t>(part) > s_.max_memory_body) {
+        // An error answer's body is only there to be looked at: it gets a smaller limit.
+        const bool error_body = t_.status_code != 200 && t_.status_code != 206;
+        const std::int64_t limit =
+            error_body ? std::min(s_.max_memory_body, s_.max_error_body) : s_.max_memory_body;
+        if (t_.received + static_cast<std::int64_t>(part) > limit) {
           body_error_ = true;
           return Flow::kEnd;
         }

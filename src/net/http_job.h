@@ -139,6 +139,13 @@ class TransferJob {
   Clock::time_point sent_at_{};
   Clock::time_point last_receive_{};
   bool sent_ = false;
+  // The low-speed check: bytes (headers and body) counted since the current window began.
+  std::int64_t window_bytes_ = 0;
+  Clock::time_point window_start_{};
+  // A status line arrived in this perform; the answer's length was unreadable and the request
+  // is sent once more with curl told to ignore it.
+  bool status_line_seen_ = false;
+  bool ignore_length_ = false;
   bool stop_seen_ = false;
   bool timed_out_ = false;
   std::exception_ptr callback_error_;

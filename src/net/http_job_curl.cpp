@@ -94,8 +94,9 @@ bool TransferJob::Configure(CURL* easy) {
   set(CURLOPT_SSL_VERIFYPEER, io.Contains(IO::ioIgnoreUnknownCertificateAuthority) ? 0L : 1L);
   set(CURLOPT_FORBID_REUSE, io.Contains(IO::ioKeepConnection) ? 0L : 1L);
   if (!io.Contains(IO::ioNoCookies)) set(CURLOPT_COOKIEFILE, "");  // this transfer's cookies only
-  if (s_.timeouts.ConnectTimeout != 0)
-    set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(s_.timeouts.ConnectTimeout));
+  set(CURLOPT_CONNECTTIMEOUT_MS,
+      static_cast<long>(s_.timeouts.ConnectTimeout != 0 ? s_.timeouts.ConnectTimeout
+                                                        : kDefaultConnectTimeout));
   set(CURLOPT_BUFFERSIZE,
       static_cast<long>(std::clamp<std::uint32_t>(s_.buffer_size, 512 * 1024, CURL_MAX_READ_SIZE)));
   set(CURLOPT_HEADERFUNCTION, &TransferJob::HeaderCallback);
@@ -173,6 +174,8 @@ CURLcode TransferJob::Perform(CURL* easy, CURLM* multi) {
   check_length_ = 0;
   callback_error_ = nullptr;
   last_receive_ = Clock::now();
+  window_bytes_ = 0;
+  status_line_seen_ = false;
   if (curl_multi_add_handle(multi, easy) != CURLM_OK) return CURLE_FAILED_INIT;
   Status(10);
   CURLcode result = CURLE_OK;
@@ -222,9 +225,22 @@ bool TransferJob::TimedOut(Clock::time_point now) {
              now - connected_at_ > std::chrono::milliseconds(s_.timeouts.SendTimeout);
     }
   }
-  return s_.timeouts.ReceiveTimeout != 0 &&
-         now - std::max(last_receive_, sent_at_) >
-             std::chrono::milliseconds(s_.timeouts.ReceiveTimeout);
+  const std::uint32_t receive =
+      s_.timeouts.ReceiveTimeout != 0 ? s_.timeouts.ReceiveTimeout : kDefaultReceiveTimeout;
+  if (now - std::max(last_receive_, sent_at_) > std::chrono::milliseconds(receive)) return true;
+  // The low-speed check, in windows of LowSpeedTime from the moment the request was sent.
+  const std::uint32_t limit = s_.timeouts.LowSpeedLimit;
+  const std::uint32_t window = s_.timeouts.LowSpeedTime;
+  if (limit == 0 || window == 0) return false;
+  if (window_start_ < sent_at_) {
+    window_start_ = sent_at_;
+    window_bytes_ = 0;
+  }
+  if (now - window_start_ < std::chrono::milliseconds(window)) return false;
+  if (window_bytes_ * 1000 < static_cast<std::int64_t>(limit) * window) return true;
+  window_start_ = now;
+  window_bytes_ = 0;
+  return false;
 }
 
 // ---- libcurl callbacks: nothing may be thrown through libcurl ----
@@ -235,12 +251,14 @@ size_t TransferJob::HeaderCallback(char* data, size_t size, size_t count, void* 
   try {
     std::string_view line(data, n);
     job->last_receive_ = Clock::now();
+    job->window_bytes_ += static_cast<std::int64_t>(n);
     if (!job->any_header_) {
       job->any_header_ = true;
       job->Status(31);
       job->Status(40);
     }
     if (line.substr(0, 5) == "HTTP/") {
+      job->status_line_seen_ = true;
       job->raw_headers_.assign(line);
       job->headers_.clear();
       job->headers_complete_ = false;
@@ -280,6 +298,7 @@ size_t TransferJob::WriteCallback(char* data, size_t size, size_t count, void* s
   const size_t n = size * count;
   try {
     job->last_receive_ = Clock::now();
+    job->window_bytes_ += static_cast<std::int64_t>(n);
     if (!job->response_started_) {
       job->response_started_ = true;
       long code = 0;

@@ -39,6 +39,7 @@ struct TransferSettings {
   TWinHTTPOutputFileAttributes attributes;
   std::uint32_t buffer_size = 4096;
   std::int64_t max_memory_body = 0;
+  std::int64_t max_error_body = 0;
   bool work_offline = false;
   // Which main-thread events are set (decides whether the worker raises them).
   bool has_header_info = false;
@@ -56,7 +57,8 @@ struct Transfer {
 
   int status_code = -1;
   std::int64_t content_length = 0;
-  std::int64_t received = 0;
+  // Written by the worker only; the main thread may read it at any time (the bytes so far).
+  std::atomic<std::int64_t> received{0};
   std::int64_t start_offset = 0;
   std::int64_t end_offset = 0;
   std::uint32_t start_tick = 0;

@@ -1,5 +1,6 @@
 #include "net/progress_figures.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 
@@ -29,7 +30,10 @@ TWinHTTPProgress ComputeProgress(std::int64_t received, std::int64_t start_offse
   if (content_length > 0 && received > 0) {
     long double total = static_cast<long double>(content_length) / received *
                         static_cast<long double>(p.ElapsedTime);
-    p.EstimatedTimeLeft = static_cast<std::int64_t>(std::nearbyint(total)) - p.ElapsedTime;
+    // An absurd announced length must not overflow the figure.
+    constexpr long double kLimit = static_cast<long double>(std::int64_t{1} << 62);
+    p.EstimatedTimeLeft =
+        static_cast<std::int64_t>(std::nearbyint(std::min(total, kLimit))) - p.ElapsedTime;
   }
   float kilobytes = static_cast<float>(received) / 1024.0f;
   p.TransferRate = p.ElapsedTime != 0 ? kilobytes / static_cast<float>(p.ElapsedTime) : kilobytes;

@@ -67,7 +67,7 @@ std::int64_t TCustomWinHTTP::ContentLength() const {
   return last_ ? last_->content_length : 0;
 }
 std::int64_t TCustomWinHTTP::Received() const {
-  return last_ ? last_->received : 0;
+  return last_ ? last_->received.load() : 0;
 }
 std::int64_t TCustomWinHTTP::StartOffset() const {
   return last_ ? last_->start_offset : 0;
@@ -100,6 +100,7 @@ bool TCustomWinHTTP::ReadRange(std::uint32_t start_range, std::uint32_t end_rang
   s.attributes = OutputFileAttributes;
   s.buffer_size = transfer_buffer_size_;
   s.max_memory_body = std::max<std::int64_t>(MaxMemoryBody, 0);
+  s.max_error_body = std::max<std::int64_t>(MaxErrorBody, 0);
   s.work_offline = WorkOffline;
   s.has_header_info = static_cast<bool>(OnHeaderInfo);
   s.has_progress = static_cast<bool>(OnProgress);
@@ -209,12 +210,13 @@ void TCustomWinHTTP::CompleteTransfer(const std::shared_ptr<Transfer>& t) {
       if (!t->settings.output_file_name.empty() && !(attributes.Complete == attributes.Incomplete))
         ApplyFileAttributes(t->settings.output_file_name, attributes.Complete);
     }
-    if (OnDone) OnDone(*this, t->content_type, t->received + t->start_offset, stream);
+    if (OnDone) OnDone(*this, t->content_type, t->received.load() + t->start_offset, stream);
     return;
   }
   TStream* stream = t->output.get();
   if (t->status_code == 200 || t->status_code == 206) {
-    if (OnConnLost) OnConnLost(*this, t->content_type, t->content_length, t->received, stream);
+    if (OnConnLost)
+      OnConnLost(*this, t->content_type, t->content_length, t->received.load(), stream);
   } else if (t->status_code == -1) {
     if (OnHostUnreachable) OnHostUnreachable(*this);
   } else {

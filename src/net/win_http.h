@@ -27,6 +27,8 @@ class TransferJob;
 inline constexpr const char* kDefaultAgent = "Tallowin TWinHTTP";
 // The largest body kept in memory unless MaxMemoryBody says otherwise.
 inline constexpr std::int64_t kDefaultMaxMemoryBody = std::int64_t{512} << 20;
+// ... and the largest error body.
+inline constexpr std::int64_t kDefaultMaxErrorBody = std::int64_t{64} << 10;
 
 class TWinLoginComponent {
  public:
@@ -75,6 +77,9 @@ class TCustomWinHTTP : public TWinLoginComponent {
   // would grow past this many bytes: OnConnLost for a 200 or 206 answer, OnHTTPError (with the
   // bytes up to the limit) for any other, each followed by OnAnyError.
   std::int64_t MaxMemoryBody = kDefaultMaxMemoryBody;
+  // The body of an error answer (any status but 200 and 206) is read only this far; OnHTTPError
+  // gets the bytes up to the limit.
+  std::int64_t MaxErrorBody = kDefaultMaxErrorBody;
   // There is no system-wide offline mode here: the prompt is never needed.
   bool ShowGoOnlineMessage = false;
   // Offline means cache only, and this client keeps no cache: network transfers fail at once.
@@ -93,6 +98,7 @@ class TCustomWinHTTP : public TWinLoginComponent {
   // ---- the last transfer's figures (read them in handlers or when no transfer runs) ----
   int StatusCode() const;
   std::int64_t ContentLength() const;
+  // The body bytes of the running transfer so far: this one may be read at any time.
   std::int64_t Received() const;
   std::int64_t StartOffset() const;
   const std::string& ContentType() const;

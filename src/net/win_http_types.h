@@ -84,10 +84,20 @@ struct TWinHTTPRange {
   std::uint32_t EndRange = 0;
 };
 
+// What a time limit of 0 stands for: a transfer never waits without end.
+inline constexpr std::uint32_t kDefaultConnectTimeout = 60000;  // ms
+inline constexpr std::uint32_t kDefaultReceiveTimeout = 60000;  // ms
+
 struct TWinHTTPTimeouts {
-  std::uint32_t ConnectTimeout = 0;  // ms; 0 leaves the library's own
-  std::uint32_t ReceiveTimeout = 0;  // ms without any byte arriving once the request is sent
-  std::uint32_t SendTimeout = 0;     // ms for sending the request once connected
+  std::uint32_t ConnectTimeout = 0;  // ms; 0 means kDefaultConnectTimeout
+  std::uint32_t ReceiveTimeout = 0;  // ms without a header line or body bytes arriving once the
+                                     // request is sent; 0 means kDefaultReceiveTimeout
+  std::uint32_t SendTimeout = 0;     // ms for sending the request once connected; 0: none
+  // A transfer that receives fewer than LowSpeedLimit bytes per second, averaged over
+  // LowSpeedTime ms, ends as one that stopped (a server trickling a byte now and then).
+  // Either 0 turns the check off.
+  std::uint32_t LowSpeedLimit = 16;    // bytes per second
+  std::uint32_t LowSpeedTime = 60000;  // ms
 };
 
 struct TWinHTTPOutputFileAttributes {

@@ -1,11 +1,13 @@
 #include "shell/ini_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
 
 #include "shell/util_funcs.h"
@@ -182,23 +184,100 @@ std::string IniFile::ToText() const {
   return text;
 }
 
+namespace {
+
+// Writes all of `text` to `fd`; false with errno set on failure.
+bool WriteAll(int fd, const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
 void IniFile::Save(const std::string& path) const {
   const std::string text = ToText();
-  const std::string temp = path + ".tmp" + std::to_string(getpid());
   auto fail = [&](const std::string& reason) {
-    std::remove(temp.c_str());
     throw std::runtime_error("Cannot write file \"" + path + "\". " + reason);
   };
-  std::FILE* file = std::fopen(temp.c_str(), "wb");
-  if (!file) fail(ErrorText(errno));
-  bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  int write_error = errno;
-  bool flushed = std::fflush(file) == 0 && fsync(fileno(file)) == 0;
-  int flush_error = errno;
-  bool closed = std::fclose(file) == 0;
-  if (!written) fail(ErrorText(write_error));
-  if (!flushed || !closed) fail(ErrorText(flush_error));
-  if (std::rename(temp.c_str(), path.c_str()) != 0) fail(ErrorText(errno));
+  // A symbolic link is written through: its target gets the new text, the link stays.
+  std::string target = path;
+  struct stat link {};
+  if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    std::error_code ec;
+    const auto resolved = std::filesystem::weakly_canonical(path, ec);
+    if (!ec) target = resolved.string();
+  }
+  struct stat existing {};
+  const bool exists = ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+
+  // The new text goes to a temporary file beside the target, which then replaces it; the
+  // target keeps its permissions.
+  const std::string temp = target + ".tmp" + std::to_string(getpid());
+  const mode_t mode = exists ? (existing.st_mode & 07777) : 0666;
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    const int open_error = errno;
+    if (!exists || (open_error != EACCES && open_error != EPERM && open_error != EROFS))
+      fail(ErrorText(open_error));
+    SaveInPlace(target, text, path);
+    return;
+  }
+  auto fail_temp = [&](int error) {
+    ::close(fd);
+    ::unlink(temp.c_str());
+    fail(ErrorText(error));
+  };
+  if (!WriteAll(fd, text)) fail_temp(errno);
+  // A new file gets the usual mode under the umask; an existing one keeps its own.
+  if (exists) {
+    if (::fchmod(fd, mode) != 0) fail_temp(errno);
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (::fchmod(fd, mode & ~mask) != 0) fail_temp(errno);
+  }
+  if (::fsync(fd) != 0) fail_temp(errno);
+  if (::close(fd) != 0) {
+    const int error = errno;
+    ::unlink(temp.c_str());
+    fail(ErrorText(error));
+  }
+  if (std::rename(temp.c_str(), target.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(temp.c_str());
+    fail(ErrorText(error));
+  }
+}
+
+void IniFile::SaveInPlace(const std::string& target, const std::string& text,
+                          const std::string& shown) {
+  // The folder takes no new file but the file itself is writable. Room for the new text is
+  // reserved first, so that a full disk fails before a byte of the old text is overwritten.
+  auto fail = [&](int error) {
+    throw std::runtime_error("Cannot write file \"" + shown + "\". " + ErrorText(error));
+  };
+  const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) fail(errno);
+  auto fail_fd = [&](int error) {
+    ::close(fd);
+    fail(error);
+  };
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) fail_fd(errno);
+  if (static_cast<off_t>(text.size()) > st.st_size) {
+    const int r = ::posix_fallocate(fd, 0, static_cast<off_t>(text.size()));
+    if (r != 0 && r != EOPNOTSUPP && r != EINVAL) fail_fd(r);
+  }
+  if (!WriteAll(fd, text)) fail_fd(errno);
+  if (::ftruncate(fd, static_cast<off_t>(text.size())) != 0) fail_fd(errno);
+  if (::fsync(fd) != 0) fail_fd(errno);
+  if (::close(fd) != 0) fail(errno);
 }
 
 }  // namespace tallowin

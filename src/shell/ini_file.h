@@ -53,10 +53,14 @@ class IniFile {
   std::string ToText() const;
   // Writes ToText() to `path` through a temporary file in the same folder that replaces the old
   // file only when complete. Throws std::runtime_error naming the path and the reason; the old
-  // file is then unchanged.
+  // file is then unchanged. The file keeps its permissions; a symbolic link is written through
+  // to its target; in a folder that takes no new file, an existing writable file is written in
+  // place (room reserved first).
   void Save(const std::string& path) const;
 
  private:
+  static void SaveInPlace(const std::string& target, const std::string& text,
+                          const std::string& shown);
   struct Entry {
     std::string key;
     std::string value;

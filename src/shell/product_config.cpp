@@ -91,9 +91,13 @@ std::string DetermineUserDataDir(const std::string& title) {
   // A fresh account may not have its configuration folder yet.
   std::error_code ignored;
   std::filesystem::create_directories(app_data, ignored);
+  // One folder below the configuration folder, whatever the title holds: separators and control
+  // characters become blanks, and "." and ".." (which would name the configuration folder or
+  // the home folder) leave the configuration folder itself, as an empty title does.
   std::string folder_name = title;
   for (char& c : folder_name)
-    if (c == '/') c = ' ';
+    if (c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+  if (folder_name == "." || folder_name == "..") folder_name.clear();
   const std::string dir = WithTrailingBackslash(app_data + folder_name);
   struct stat info {};
   if (stat(dir.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return dir;

@@ -8,6 +8,9 @@
 #include <stdexcept>
 #include <variant>
 
+#include "convert/preset_catalogue.h"
+#include "shell/product_config.h"
+
 namespace tallowin {
 namespace {
 
@@ -66,6 +69,40 @@ const SettingKey kSettingKeys[] = {
     {"PreferYouTube18", &TGlobalVars::PreferYouTube18},
 };
 
+// The preset field of every format, with the format's class and number.
+struct PresetKey {
+  int32_t TGlobalVars::*field;
+  int format_class;
+  int format;
+};
+const PresetKey kPresetKeys[] = {
+    {&TGlobalVars::OutputWAVPreset, kClassAudio, 0},
+    {&TGlobalVars::OutputMP3Preset, kClassAudio, 1},
+    {&TGlobalVars::OutputWMAPreset, kClassAudio, 2},
+    {&TGlobalVars::OutputOGGPreset, kClassAudio, 3},
+    {&TGlobalVars::OutputAACPreset, kClassAudio, 4},
+    {&TGlobalVars::OutputM4APreset, kClassAudio, 5},
+    {&TGlobalVars::OutputFLACPreset, kClassAudio, 6},
+    {&TGlobalVars::OutputMP2Preset, kClassAudio, 7},
+    {&TGlobalVars::OutputAVIPreset, kClassVideo, 0},
+    {&TGlobalVars::OutputMP4Preset, kClassVideo, 1},
+    {&TGlobalVars::OutputFLVPreset, kClassVideo, 2},
+    {&TGlobalVars::OutputSWFPreset, kClassVideo, 3},
+    {&TGlobalVars::OutputMPEGPreset, kClassVideo, 4},
+    {&TGlobalVars::OutputRMPreset, kClassVideo, 5},
+    {&TGlobalVars::OutputWMVPreset, kClassVideo, 6},
+    {&TGlobalVars::OutputMOVPreset, kClassVideo, 7},
+    {&TGlobalVars::Output3GPPreset, kClassVideo, 8},
+    {&TGlobalVars::OutputiPodPreset, kClassDevice, 0},
+    {&TGlobalVars::OutputiPhonePreset, kClassDevice, 1},
+    {&TGlobalVars::OutputAppleTVPreset, kClassDevice, 2},
+    {&TGlobalVars::OutputPSPPreset, kClassDevice, 3},
+    {&TGlobalVars::OutputBlackBerryPreset, kClassDevice, 4},
+    {&TGlobalVars::OutputMobilePhonePreset, kClassDevice, 5},
+    {&TGlobalVars::OutputiPadPreset, kClassDevice, 6},
+    {&TGlobalVars::OutputAndroidPreset, kClassDevice, 7},
+};
+
 bool IsBlank(const std::string& text) {
   return text.find_first_not_of(" \t\r\n") == std::string::npos;
 }
@@ -101,6 +138,10 @@ void WriteSettingsSection(const TGlobalVars& vars, IniFile& ini) {
 }
 
 void ReadSettingsSection(const IniFile& ini, TGlobalVars& vars) {
+  // A stored preset index outside its format's list would leave Convert with nothing to do and
+  // no word why: such a value gives way to the format's start-up default.
+  TGlobalVars defaults;
+  ApplyStartupDefaults(defaults);
   for (const SettingKey& setting : kSettingKeys) {
     std::visit(
         [&](auto member) {
@@ -114,6 +155,11 @@ void ReadSettingsSection(const IniFile& ini, TGlobalVars& vars) {
                 ini.ReadInteger(kSettingsSection, setting.key, static_cast<int>(vars.*member)));
         },
         setting.field);
+  }
+  for (const PresetKey& preset : kPresetKeys) {
+    const int32_t value = vars.*preset.field;
+    if (value < 0 || value >= convert::PresetCount(preset.format_class, preset.format))
+      vars.*preset.field = defaults.*preset.field;
   }
 }
 

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
+#include <cstdio>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -199,6 +202,68 @@ TEST_F(EngineControl, BlockingOpenTimesOutOrIsCancelled) {
     EXPECT_TRUE(engine.WaitFinished(milliseconds(1000)));
     for (int i = 0; i < 100 && terminated == 0; ++i) std::this_thread::sleep_for(milliseconds(10));
     EXPECT_EQ(terminated, 1);
+  }
+}
+
+TEST_F(EngineControl, NamedPipesWithoutAnOtherEndTimeOut) {
+  const std::string in = (dir_ / "in.wav").string();
+  const std::string out = (dir_ / "out.wav").string();
+  ASSERT_EQ(mkfifo(in.c_str(), 0600), 0);
+  ASSERT_EQ(mkfifo(out.c_str(), 0600), 0);
+  {
+    LogLines log;
+    TCustomFFmpeg engine;
+    engine.SetIOTimeout(300);
+    const auto start = Clock::now();
+    EXPECT_FALSE(engine.OpenInput(in));
+    EXPECT_GE(MsSince(start), 250);
+    EXPECT_LT(MsSince(start), 3000);
+    EXPECT_EQ(log.Count("5:connecting/reading/writing timeout"), 1);
+  }
+  {
+    LogLines log;
+    TCustomFFmpeg engine;
+    engine.SetIOTimeout(300);
+    ASSERT_TRUE(engine.OpenInput(test::StandardClip().string())) << engine.LastErrMsg();
+    const auto start = Clock::now();
+    EXPECT_EQ(engine.OpenOutput(out), -1);
+    EXPECT_GE(MsSince(start), 250);
+    EXPECT_LT(MsSince(start), 3000);
+    EXPECT_EQ(log.Count("5:connecting/reading/writing timeout"), 1);
+  }
+  {
+    // A pipe whose writer comes within the time limit is read like a file.
+    TCustomFFmpeg engine;
+    engine.SetIOTimeout(5000);
+    // A small WAV that fits in the pipe's buffer: the writer never waits for the reader.
+    std::string clip = "RIFF....WAVEfmt ";
+    auto put32 = [&clip](std::uint32_t v) {
+      for (int i = 0; i < 4; ++i) clip += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    auto put16 = [&clip](std::uint16_t v) {
+      clip += static_cast<char>(v & 0xFF);
+      clip += static_cast<char>(v >> 8);
+    };
+    put32(16);
+    put16(1);  // PCM
+    put16(1);  // mono
+    put32(8000);
+    put32(16000);
+    put16(2);
+    put16(16);
+    clip += "data";
+    put32(16000);
+    clip.append(16000, '\0');
+    std::thread writer([&] {
+      std::this_thread::sleep_for(milliseconds(200));
+      FILE* f = std::fopen(in.c_str(), "wb");
+      if (!f) return;
+      std::fwrite(clip.data(), 1, clip.size(), f);
+      std::fclose(f);
+    });
+    const bool opened = engine.OpenInput("file:" + in);
+    writer.join();
+    EXPECT_TRUE(opened) << engine.LastErrMsg();
   }
 }
 

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
 #include <random>
 #include <stdexcept>
 
@@ -365,6 +369,26 @@ TEST_F(DecoderTest, DamagedFilesFailWithReasonNamingThem) {
   decoder.Decode();
   TBitmap bitmap;
   decoder.CopyToBitmap(bitmap);
+}
+
+TEST_F(DecoderTest, ProbingALargeFileOfZerosEndsInBoundedTime) {
+  TempDir tmp;
+  // 512 MiB of zeros (sparse on disk): nothing to find, and far too much to read through. As
+  // MP3 the demuxer would skip zeros for seconds looking for a frame.
+  for (const char* name : {"zeros.wav", "zeros.mp3", "zeros.ac3"}) {
+    const std::string zeros = (tmp.path() / name).string();
+    std::FILE* f = std::fopen(zeros.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(::ftruncate(::fileno(f), std::int64_t{512} << 20), 0);
+    std::fclose(f);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(decoder.LoadFile(zeros)) << name;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(3500)) << name;
+    EXPECT_EQ(decoder.LastErrMsg().rfind(zeros + ": ", 0), 0u) << decoder.LastErrMsg();
+    fs::remove(zeros);
+  }
+  // The bounds leave ordinary files alone.
+  EXPECT_TRUE(decoder.LoadFile(StandardClip().string())) << decoder.LastErrMsg();
 }
 
 TEST_F(DecoderTest, RefusesToWorkWithoutItsLibraries) {

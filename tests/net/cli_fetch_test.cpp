@@ -1,6 +1,7 @@
 // tallowin-cli fetch against the scripted server.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 #include "net_test_support.h"
@@ -76,6 +77,17 @@ TEST(CliFetchTest, AbortAndResume) {
 
   auto posted = Fetch({Url("/echo"), "--post", "k=v"});
   EXPECT_EQ(posted.exit_code, 0);
+}
+
+TEST(CliFetchTest, AbortAfterAFewBytesOfATrickle) {
+  // A byte a second never fills a block: the abort must not wait for one.
+  const auto start = std::chrono::steady_clock::now();
+  auto r = Fetch({Url("/trickle?secs=40"), "--abort-after", "3"});
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(Outcome(r.output), std::vector<std::string>{"OnAborted"});
+  EXPECT_GT(took, std::chrono::milliseconds(1500));
+  EXPECT_LT(took, std::chrono::seconds(6));
 }
 
 }  // namespace

@@ -12,10 +12,14 @@ is chosen by the request path and its query:
   /auth?user=U&pass=P[&size=N]   Basic authentication, 401 with a realm until it matches
   /redirect?to=PATH[&code=C]     redirect (302 by default) to PATH
   /stall?secs=T                  reads the request and answers nothing for T seconds
-  /stallbody?size=N&after=K&secs=T   sends the headers and K bytes, then nothing for T seconds
+  /stallbody?size=N&after=K&secs=T[&nolen=1]   sends the headers and K bytes, then nothing for
+                                 T seconds
   /echo                          the request line, the headers and the body, as text
   /headers                       a small body with Date, Last-Modified, Expires, ETag and more
-  /hostile?kind=K                garbage, badlength, hugelength or hugeheader: a broken answer
+  /hostile?kind=K                a broken answer (see route_hostile), then the connection closes
+  /trickle?secs=T[&where=W]      one byte a second for T seconds: W "body" (default) after the
+                                 headers of a 1000-byte body, or "status" before the status line
+  /endless?code=C[&nolen=1]      status C and a body that never ends (chunked, or until close)
 
 A request with an absolute URI is a proxy request: it is served the same way, and when its query
 holds proxyauth=1 it needs "Proxy-Authorization" for pu:pp first (407 otherwise).
@@ -159,7 +163,10 @@ class Handler(BaseHTTPRequestHandler):
 
     def route_stallbody(self, q, _body, _proxied):
         self.send_response(200)
-        self.send_header("Content-Length", q.get("size", "100000"))
+        if q.get("nolen") == "1":
+            self.send_header("Connection", "close")
+        else:
+            self.send_header("Content-Length", q.get("size", "100000"))
         self.end_headers()
         self.wfile.write(pattern(0, int(q.get("after", "1000"))))
         self.wfile.flush()
@@ -173,9 +180,58 @@ class Handler(BaseHTTPRequestHandler):
             "hugelength": b"HTTP/1.1 200 OK\r\nContent-Length: 99999999999999\r\n\r\nhello",
             "hugeheader": b"HTTP/1.1 200 OK\r\nX-Big: " + b"x" * 200000 +
                           b"\r\nContent-Length: 5\r\n\r\nhello",
+            "neglength": b"HTTP/1.1 200 OK\r\nContent-Length: -5\r\n\r\nhello",
+            # The largest length there is, and one past every 64-bit number.
+            "maxlength": b"HTTP/1.1 200 OK\r\nContent-Length: 9223372036854775807\r\n\r\n" +
+                         pattern(0, 10000),
+            "overlength": b"HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\n" +
+                          b"hello",
+            # A chunk size no 64-bit number holds.
+            "hugechunk": b"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                         b"ffffffffffffffffff\r\nhello",
         }
         self.wfile.write(answers[q.get("kind", "garbage")])
         self.wfile.flush()
+        self.close_connection = True
+
+    def route_trickle(self, q, _body, _proxied):
+        if q.get("where", "body") == "status":
+            data = b"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello"
+        else:
+            self.send_response(200)
+            self.send_header("Content-Length", "1000")
+            self.end_headers()
+            data = pattern(0, 1000)
+        deadline = time.monotonic() + float(q.get("secs", "10"))
+        try:
+            for i in range(len(data)):
+                if time.monotonic() > deadline:
+                    break
+                self.wfile.write(data[i:i + 1])
+                self.wfile.flush()
+                time.sleep(1)
+        except (BrokenPipeError, ConnectionResetError):
+            pass
+        self.close_connection = True
+
+    def route_endless(self, q, _body, _proxied):
+        nolen = q.get("nolen") == "1"
+        self.send_response(int(q.get("code", "200")))
+        if nolen:
+            self.send_header("Connection", "close")
+        else:
+            self.send_header("Transfer-Encoding", "chunked")
+        self.end_headers()
+        block = pattern(0, 65536)
+        deadline = time.monotonic() + 60
+        try:
+            while time.monotonic() < deadline:
+                if nolen:
+                    self.wfile.write(block)
+                else:
+                    self.wfile.write(b"%x\r\n%s\r\n" % (len(block), block))
+        except (BrokenPipeError, ConnectionResetError):
+            pass
         self.close_connection = True
 
     def route_echo(self, _q, body, _proxied):

@@ -107,7 +107,7 @@ TEST(WinHTTPTest, UnreachableHostsAndUnusableURLs) {
 }
 
 TEST(WinHTTPTest, HostileAnswersEndCleanly) {
-  for (const char* kind : {"garbage", "badlength", "hugeheader"}) {
+  for (const char* kind : {"garbage", "hugeheader"}) {
     Fixture f;
     f.Fetch(Url(std::string("/hostile?kind=") + kind));
     ASSERT_EQ(f.log.events.size(), 2u) << kind;

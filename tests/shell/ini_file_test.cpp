@@ -4,7 +4,9 @@
 #include <sys/resource.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <stdexcept>
 
 #include "support/test_support.h"
@@ -147,6 +149,51 @@ TEST(IniFiles, FailedSaveLeavesTheOldFile) {
 
   // A path inside a regular file cannot be written either.
   EXPECT_THROW(big.Save((dir / "s.ini/inner.ini").string()), std::runtime_error);
+}
+
+TEST(IniFiles, SaveKeepsModeAndLinksAndWritesInPlaceWhenItMust) {
+  namespace fs = std::filesystem;
+  TempDir dir;
+  IniFile ini;
+  ini.WriteString("System", "Key", "new");
+
+  // A read-only file stays read-only.
+  const fs::path ro = dir.path() / "ro.ini";
+  WriteFile(ro, "[System]\nKey=old\n");
+  fs::permissions(ro, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  ini.Save(ro.string());
+  EXPECT_EQ(ReadFile(ro), "[System]\nKey=new\n");
+  EXPECT_EQ(fs::status(ro).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+
+  // A link is written through to its target and stays a link.
+  fs::create_directory(dir.path() / "real");
+  const fs::path target = dir.path() / "real/settings.ini";
+  WriteFile(target, "[System]\nKey=old\n");
+  const fs::path link = dir.path() / "link.ini";
+  fs::create_symlink(target, link);
+  ini.Save(link.string());
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ReadFile(target), "[System]\nKey=new\n");
+
+  // A folder that takes no new file (immutable, which binds root too): the file is written in
+  // place, and the longer old text leaves no tail.
+  const fs::path locked = dir.path() / "locked";
+  fs::create_directory(locked);
+  const fs::path in_place = locked / "settings.ini";
+  WriteFile(in_place, "[System]\nKey=a much longer old value\n");
+  if (std::system(("chattr +i '" + locked.string() + "' 2>/dev/null").c_str()) != 0)
+    GTEST_SKIP() << "no immutable folders here";
+  std::string error;
+  try {
+    ini.Save(in_place.string());
+  } catch (const std::exception& e) {
+    error = e.what();
+  }
+  std::system(("chattr -i '" + locked.string() + "'").c_str());
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(ReadFile(in_place), "[System]\nKey=new\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(locked), fs::directory_iterator()), 1);
 }
 
 }  // namespace

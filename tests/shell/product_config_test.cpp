@@ -212,6 +212,19 @@ TEST(UserDataDir, TitleFolderIsCreatedOneLevel) {
   EXPECT_EQ(DetermineUserDataDir(""), home.dir() + ".config/");
 }
 
+TEST(UserDataDir, TitlesNeverLeaveTheConfigurationFolder) {
+  TempDir home;
+  ScopedEnv home_env("HOME", home.path().string());
+  ScopedEnv config("XDG_CONFIG_HOME", std::nullopt);
+  EXPECT_EQ(DetermineUserDataDir(".."), home.dir() + ".config/");
+  EXPECT_EQ(DetermineUserDataDir("."), home.dir() + ".config/");
+  EXPECT_EQ(DetermineUserDataDir("../../etc"), home.dir() + ".config/.. .. etc/");
+  EXPECT_EQ(DetermineUserDataDir("Tab\tEsc\x1b"), home.dir() + ".config/Tab Esc /");
+  // Ordinary names stay as they are, dots and all.
+  EXPECT_EQ(DetermineUserDataDir("...Tallowin 2.0 \xc3\xa9"),
+            home.dir() + ".config/...Tallowin 2.0 \xc3\xa9/");
+}
+
 TEST(UserDataDir, FallsBackToTheConfigurationFolder) {
   TempDir home;
   ScopedEnv home_env("HOME", home.path().string());

@@ -105,15 +105,29 @@ TEST(SettingsFile, ValuesAreTruncatedParsedOrKept) {
   EXPECT_EQ(vars.OutputAudioFormat, 3);    // hexadecimal
   EXPECT_EQ(vars.OutputVideoFormat, 255);  // -1 as a byte
   EXPECT_EQ(vars.OutputDeviceFormat, 4);   // not a number: kept
-  EXPECT_EQ(vars.OutputMP3Preset, 16);
+  EXPECT_EQ(vars.OutputMP3Preset, 2);      // 0x10 = 16 is past the MP3 list: the default
   EXPECT_EQ(vars.OutputAVIPreset, 3);
-  EXPECT_EQ(vars.OutputWAVPreset, 100000);   // 32-bit fields keep the whole value
+  EXPECT_EQ(vars.OutputWAVPreset, 3);        // outside the list: the format's default
   EXPECT_TRUE(vars.PlayASoundWhenFinished);  // any non-zero number
   EXPECT_FALSE(vars.ShutDownWhenFinished);
   EXPECT_TRUE(vars.PreferYouTubeQuality);  // "no" is not a number: kept
   EXPECT_EQ(vars.PreferYouTube18, 2);      // the key ends in 18; 258 -> 2
   EXPECT_EQ(vars.LastOpenDir, "");         // texts are taken as stored
   EXPECT_EQ(vars.OutputFileDir, "/home/u/Out/");
+}
+
+TEST(SettingsFile, PresetIndicesOutsideTheirListsGiveTheDefault) {
+  TempDir dir;
+  const std::string path = (dir / "~system2.dat").string();
+  WriteFile(path,
+            "[System]\nOutputMP4Preset=2147483647\nOutputAVIPreset=-5\nOutputiPodPreset=-1\n"
+            "OutputMP3Preset=1\n");
+  TGlobalVars vars = SampleVars();
+  EXPECT_TRUE(LoadUserSettings(vars, path));
+  EXPECT_EQ(vars.OutputMP4Preset, 3);
+  EXPECT_EQ(vars.OutputAVIPreset, 3);
+  EXPECT_EQ(vars.OutputiPodPreset, 5);
+  EXPECT_EQ(vars.OutputMP3Preset, 1);  // in range: as stored
 }
 
 TEST(SettingsFile, SavingKeepsOtherSectionsAndKeys) {
