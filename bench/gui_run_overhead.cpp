@@ -140,7 +140,8 @@ int main(int argc, char** argv) {
     Clock::time_point last_turn = Clock::now();
     double gap_ms = 0;
     QTimer turn;
-    turn.setInterval(0);
+    // A 10 ms tick: often enough to see a stall, rare enough not to take a core from the run.
+    turn.setInterval(10);
     QObject::connect(&turn, &QTimer::timeout, [&] {
       const Clock::time_point now = Clock::now();
       gap_ms = std::max(gap_ms, Seconds(now - last_turn) * 1000);
@@ -178,7 +179,7 @@ int main(int argc, char** argv) {
               Median(building_s));
   std::printf("  tallowin-cli engine     median %.3f s\n", c);
   std::printf("  window extra cost       %+.1f %%\n", (w / c - 1) * 100);
-  std::printf("  largest event-loop gap  %.1f ms\n", largest_gap_ms);
+  std::printf("  largest event-loop gap  %.1f ms (ticks due every 10 ms)\n", largest_gap_ms);
   fs::remove_all(work);
   return 0;
 }
