@@ -1,6 +1,5 @@
 #include "download/fake_video_service.h"
 
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -68,32 +67,11 @@ std::string ConfigText(const std::map<std::string, FakeVideo>& videos, const std
 FakeVideoService::FakeVideoService(const std::map<std::string, FakeVideo>& videos) {
   const fs::path config = dir_ / "config.json";
   WriteFile(config, ConfigText(videos, (dir_ / "requests.log").string()));
-  int fds[2];
-  if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
-  const std::string script = (SourceDir() / "tests/download/fake_video_service.py").string();
-  pid_ = fork();
-  if (pid_ < 0) throw std::runtime_error("fork failed");
-  if (pid_ == 0) {
-    dup2(fds[1], 1);
-    close(fds[0]);
-    close(fds[1]);
-    execlp("python3", "python3", script.c_str(), config.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(fds[1]);
-  std::string line;
-  pollfd p{fds[0], POLLIN, 0};
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (line.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
-    if (poll(&p, 1, 200) <= 0) continue;
-    char buffer[64];
-    ssize_t n = read(fds[0], buffer, sizeof buffer);
-    if (n <= 0) break;
-    line.append(buffer, static_cast<size_t>(n));
-  }
-  close(fds[0]);
-  port_ = std::atoi(line.c_str());
-  if (port_ <= 0) throw std::runtime_error("the fake video service did not start");
+  const ChildServer server = StartChildServer(
+      {"python3", (SourceDir() / "tests/download/fake_video_service.py").string(), config.string()},
+      "the fake video service did not start");
+  pid_ = server.pid;
+  port_ = server.port;
   proxy_ = std::make_unique<ScopedEnv>("http_proxy", ProxyURL());
   no_proxy_ = std::make_unique<ScopedEnv>("no_proxy", std::nullopt);
   no_proxy_upper_ = std::make_unique<ScopedEnv>("NO_PROXY", std::nullopt);

@@ -21,32 +21,11 @@ TestServer& TestServer::Shared() {
 }
 
 TestServer::TestServer() {
-  int fds[2];
-  if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
-  const std::string script = (SourceDir() / "tests/net/test_server.py").string();
-  pid_ = fork();
-  if (pid_ < 0) throw std::runtime_error("fork failed");
-  if (pid_ == 0) {
-    dup2(fds[1], 1);
-    close(fds[0]);
-    close(fds[1]);
-    execlp("python3", "python3", script.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(fds[1]);
-  std::string line;
-  pollfd p{fds[0], POLLIN, 0};
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (line.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
-    if (poll(&p, 1, 200) <= 0) continue;
-    char buffer[64];
-    ssize_t n = read(fds[0], buffer, sizeof buffer);
-    if (n <= 0) break;
-    line.append(buffer, static_cast<size_t>(n));
-  }
-  close(fds[0]);
-  port_ = std::atoi(line.c_str());
-  if (port_ <= 0) throw std::runtime_error("the test HTTP server did not start");
+  const ChildServer server =
+      StartChildServer({"python3", (SourceDir() / "tests/net/test_server.py").string()},
+                       "the test HTTP server did not start");
+  pid_ = server.pid;
+  port_ = server.port;
 }
 
 TestServer::~TestServer() {

@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -119,6 +120,43 @@ fs::path TestDataDir() {
   fs::path dir = TALLOWIN_TEST_DATA_DIR;
   fs::create_directories(dir);
   return dir;
+}
+
+ChildServer StartChildServer(const std::vector<std::string>& argv, const std::string& failure) {
+  int fds[2];
+  if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  ChildServer server;
+  server.pid = fork();
+  if (server.pid < 0) throw std::runtime_error("fork failed");
+  if (server.pid == 0) {
+    dup2(fds[1], 1);
+    close(fds[0]);
+    close(fds[1]);
+    execvp(args[0], args.data());
+    _exit(127);
+  }
+  close(fds[1]);
+  std::string line;
+  pollfd p{fds[0], POLLIN, 0};
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (line.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+    if (poll(&p, 1, 200) <= 0) continue;
+    char buffer[64];
+    const ssize_t n = read(fds[0], buffer, sizeof buffer);
+    if (n <= 0) break;
+    line.append(buffer, static_cast<size_t>(n));
+  }
+  close(fds[0]);
+  server.port = std::atoi(line.c_str());
+  if (server.port <= 0) {
+    kill(server.pid, SIGTERM);
+    waitpid(server.pid, nullptr, 0);
+    throw std::runtime_error(failure);
+  }
+  return server;
 }
 
 fs::path GeneratedMedia(const std::string& name, const std::vector<std::string>& args) {

@@ -40,6 +40,15 @@ struct ProcessResult {
 // child is killed and exit_code is -1).
 ProcessResult RunProcess(const std::vector<std::string>& argv, int timeout_s = 120);
 
+// A test server started as a child process (argv[0] found on the PATH) that prints the port it
+// listens on as its first line. Returns the child's pid and that port; throws
+// std::runtime_error(`failure`) when no port arrives within 20 s. The caller stops the child.
+struct ChildServer {
+  int pid = -1;
+  int port = 0;
+};
+ChildServer StartChildServer(const std::vector<std::string>& argv, const std::string& failure);
+
 // Paths of the build.
 fs::path BinDir();       // build/bin: the program, tallowin-cli and their run-time files
 fs::path SourceDir();    // the repository
