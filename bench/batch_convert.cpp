@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include "bench_child.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -27,34 +29,13 @@ struct Measure {
   double cpu = 0;    // user + system seconds of the child and everything it waited for
 };
 
-double Seconds(const timeval& t) {
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-}
-
-// Runs argv without a shell, its output thrown away.
+// Runs argv without a shell, its output thrown away. A shell's own children count in its CPU
+// figure: the system reports those it waited for.
 Measure Run(const std::vector<std::string>& argv, int expected = 0) {
-  std::vector<char*> args;
-  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    FILE* null = std::fopen("/dev/null", "w");
-    if (null) {
-      dup2(fileno(null), 1);
-      dup2(fileno(null), 2);
-    }
-    execvp(args[0], args.data());
-    _exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
+  const tallowin::bench::ChildRun run = tallowin::bench::RunChild(argv);
   Measure m;
-  if (WIFEXITED(status) && WEXITSTATUS(status) == expected)
-    m.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  // A shell's own children count in its figures: wait4 reports those it waited for.
-  m.cpu = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
+  if (run.status == expected) m.wall = run.seconds;
+  m.cpu = run.cpu_seconds;
   return m;
 }
 

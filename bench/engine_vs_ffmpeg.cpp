@@ -13,38 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "bench_child.h"
+
 namespace {
 
-struct Measure {
-  double seconds = 0;
-  long peak_kb = 0;
-  int status = -1;
-};
+using Measure = tallowin::bench::ChildRun;
 
-// Runs argv without a shell, its output thrown away; wall time and peak memory of the child.
 Measure Run(const std::vector<std::string>& argv) {
-  std::vector<char*> args;
-  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    FILE* null = std::fopen("/dev/null", "w");
-    if (null) {
-      dup2(fileno(null), 1);
-      dup2(fileno(null), 2);
-    }
-    execvp(args[0], args.data());
-    _exit(127);
-  }
-  Measure m;
-  int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
-  m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  m.peak_kb = usage.ru_maxrss;
-  m.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return m;
+  return tallowin::bench::RunChild(argv);
 }
 
 bool Exists(const std::string& path) {

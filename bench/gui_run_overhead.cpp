@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_child.h"
 #include "common/dispatcher.h"
 #include "common/qt_dispatcher.h"
 #include "convert/preset_catalogue.h"
@@ -47,21 +48,7 @@ double Median(std::vector<double> v) {
 }
 
 int RunQuiet(const std::vector<std::string>& argv) {
-  std::vector<char*> args;
-  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (FILE* null = std::fopen("/dev/null", "w")) {
-      dup2(fileno(null), 1);
-      dup2(fileno(null), 2);
-    }
-    execvp(args[0], args.data());
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return tallowin::bench::RunChild(argv).status;
 }
 
 // The engine options the window's job building gives the clip, as a command line.
