@@ -56,6 +56,10 @@ TFormMain::TFormMain(const std::string& program_dir, QWidget* parent)
 
 TFormMain::~TFormMain() {
   StopClipboardWatch();
+  // The base class deletes the pages after this object has stopped being a TFormMain, and the
+  // lists and models say so as they go (model reset, selection changed): no signal of a child
+  // may reach this window's handlers any more.
+  for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
 }
 
 void TFormMain::BuildFrame() {
