@@ -31,10 +31,6 @@ void TCustomFFmpeg::Impl::OpenInputFile(const std::string& name) {
     format = FF().av_find_input_format(o.format.c_str());
     if (!format) throw FFmpegException("Unknown input format: \"" + o.format + "\"");
   }
-  AVFormatContext* raw = FF().avformat_alloc_context();
-  if (!raw) throw FFmpegException("avformat_alloc_context failed");
-  raw->interrupt_callback = TInterruptCB::IOCallback();
-
   Dictionary params(parser.generic().FormatOptions());
   if (o.sample_rate > 0) FF().av_dict_set_int(&params, "sample_rate", o.sample_rate, 0);
   if (o.channels > 0) FF().av_dict_set_int(&params, "channels", o.channels, 0);
@@ -57,6 +53,10 @@ void TCustomFFmpeg::Impl::OpenInputFile(const std::string& name) {
     TScopedInterrupt interrupt(&Impl::TimeoutOrCancel, this);
     file.pipe = AwaitPipePeer(name, false);
     const std::string url = file.pipe.fd >= 0 ? "pipe:" + std::to_string(file.pipe.fd) : name;
+    // Allocated only now that nothing can throw before the library takes it over.
+    AVFormatContext* raw = FF().avformat_alloc_context();
+    if (!raw) throw FFmpegException("avformat_alloc_context failed");
+    raw->interrupt_callback = TInterruptCB::IOCallback();
     IOTimerGuard timer(*this);
     // On failure the library frees the context.
     const int r = FF().avformat_open_input(&raw, url.c_str(), format, &params);
