@@ -134,7 +134,10 @@ class EngineLegacy : public testing::Test {
                const std::string& out_name) {
     TCustomFFmpeg engine;
     EXPECT_TRUE(engine.OpenInput(input.string())) << engine.LastErrMsg();
-    for (const auto& [name, value] : options) {
+    for (const auto& option : options) {
+      // Plain references: clang 14 cannot capture structured bindings in a lambda.
+      const std::string& name = option.first;
+      const std::string& value = option.second;
       std::string error = Error([&] { engine.SetOption(name, value); });
       EXPECT_EQ(error, "") << name << "=" << value;
       if (!error.empty()) return {};
