@@ -5,8 +5,18 @@ JOBS ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 EDITION ?= full
 PREFIX ?= /usr/local
+# The sanitizer builds: clang with AddressSanitizer, UndefinedBehaviorSanitizer and the fuzz
+# targets; gcc with ThreadSanitizer.
+ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
+FUZZ_SECONDS ?= 30
+# More cmake options for the sanitizer builds (a compiler launcher, say).
+CMAKE_EXTRA ?=
+SANITIZER_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" \
+  -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g"
 
-.PHONY: all bootstrap configure build run test test-fast bench format clean install uninstall deb
+.PHONY: all bootstrap configure build run test test-fast bench format clean install uninstall deb \
+  build-asan test-asan fuzz test-tsan
 
 all: build
 
@@ -29,6 +39,29 @@ test: bootstrap build
 # The quick suite: everything but the tests labelled "long".
 test-fast: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) -LE long
+
+# AddressSanitizer and UndefinedBehaviorSanitizer over every test but the long preset matrix;
+# the same build holds the fuzz targets.
+build-asan: bootstrap
+	@cmake -S . -B $(ASAN_BUILD) $(SANITIZER_FLAGS) -DCMAKE_C_COMPILER=clang \
+	  -DCMAKE_CXX_COMPILER=clang++ -DTALLOWIN_SANITIZE=address,undefined -DTALLOWIN_FUZZ=ON \
+	  $(CMAKE_EXTRA) >/dev/null
+	@cmake --build $(ASAN_BUILD) -j$(JOBS)
+
+test-asan: build-asan
+	@cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS) -LE long
+
+# Every fuzz target for FUZZ_SECONDS seconds (failing inputs are kept under $(ASAN_BUILD)/fuzz).
+fuzz: build-asan
+	@scripts/fuzz $(ASAN_BUILD) $(FUZZ_SECONDS)
+
+# ThreadSanitizer over the suites that run threads (the uninstrumented FFmpeg and Qt libraries
+# are left out by tests/tsan.supp).
+test-tsan: bootstrap
+	@cmake -S . -B $(TSAN_BUILD) $(SANITIZER_FLAGS) -DTALLOWIN_SANITIZE=thread \
+	  $(CMAKE_EXTRA) >/dev/null
+	@cmake --build $(TSAN_BUILD) -j$(JOBS)
+	@cd $(TSAN_BUILD) && ctest --output-on-failure -j$(JOBS) -L 'common|net|media|convert|download'
 
 bench: bootstrap build
 	@for b in $(BUILD)/bench/*; do [ -x "$$b" ] && [ -f "$$b" ] && "$$b"; done; true
