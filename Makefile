@@ -12,6 +12,12 @@ TSAN_BUILD ?= build-tsan
 FUZZ_SECONDS ?= 30
 # More cmake options for the sanitizer builds (a compiler launcher, say).
 CMAKE_EXTRA ?=
+# What the sanitizer runtimes are told, in the tests and in the programs they start.
+SYMBOLIZER := $(firstword $(shell command -v llvm-symbolizer 2>/dev/null) \
+  $(wildcard /usr/lib/llvm-*/bin/llvm-symbolizer))
+ASAN_ENV = ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ASAN_SYMBOLIZER_PATH=$(SYMBOLIZER)
+TSAN_ENV = TSAN_OPTIONS=suppressions=$(CURDIR)/tests/tsan.supp
 SANITIZER_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" \
   -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g"
 
@@ -49,11 +55,11 @@ build-asan: bootstrap
 	@cmake --build $(ASAN_BUILD) -j$(JOBS)
 
 test-asan: build-asan
-	@cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS) -LE long
+	@cd $(ASAN_BUILD) && $(ASAN_ENV) ctest --output-on-failure -j$(JOBS) -LE long
 
 # Every fuzz target for FUZZ_SECONDS seconds (failing inputs are kept under $(ASAN_BUILD)/fuzz).
 fuzz: build-asan
-	@scripts/fuzz $(ASAN_BUILD) $(FUZZ_SECONDS)
+	@$(ASAN_ENV) scripts/fuzz $(ASAN_BUILD) $(FUZZ_SECONDS)
 
 # ThreadSanitizer over the suites that run threads (the uninstrumented FFmpeg and Qt libraries
 # are left out by tests/tsan.supp).
@@ -61,7 +67,8 @@ test-tsan: bootstrap
 	@cmake -S . -B $(TSAN_BUILD) $(SANITIZER_FLAGS) -DTALLOWIN_SANITIZE=thread \
 	  $(CMAKE_EXTRA) >/dev/null
 	@cmake --build $(TSAN_BUILD) -j$(JOBS)
-	@cd $(TSAN_BUILD) && ctest --output-on-failure -j$(JOBS) -L 'common|net|media|convert|download'
+	@cd $(TSAN_BUILD) && $(TSAN_ENV) ctest --output-on-failure -j$(JOBS) \
+	  -L 'common|net|media|convert|download'
 
 bench: bootstrap build
 	@for b in $(BUILD)/bench/*; do [ -x "$$b" ] && [ -f "$$b" ] && "$$b"; done; true
