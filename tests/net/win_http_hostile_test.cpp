@@ -23,21 +23,22 @@ using test::WaitIdle;
 using Events = std::vector<std::string>;
 using Clock = std::chrono::steady_clock;
 
-#if defined(__SANITIZE_ADDRESS__)
-#define TALLOWIN_ASAN 1
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define TALLOWIN_SANITIZED_HEAP 1
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TALLOWIN_ASAN 1
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define TALLOWIN_SANITIZED_HEAP 1
 #endif
 #endif
-#ifdef TALLOWIN_ASAN
-#include <sanitizer/allocator_interface.h>
+#ifdef TALLOWIN_SANITIZED_HEAP
+// Every sanitizer runtime exports it (not every compiler ships the header).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
-// The memory the process holds in bytes: its resident set, or under AddressSanitizer (whose
-// quarantine keeps freed blocks resident for a while) the heap bytes still allocated.
+// The memory the process holds in bytes: its resident set, or under a sanitizer (whose
+// allocator keeps freed blocks resident for a while) the heap bytes still allocated.
 std::int64_t ResidentBytes() {
-#ifdef TALLOWIN_ASAN
+#ifdef TALLOWIN_SANITIZED_HEAP
   return static_cast<std::int64_t>(__sanitizer_get_current_allocated_bytes());
 #else
   long pages = 0, resident = 0;
