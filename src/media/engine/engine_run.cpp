@@ -1,0 +1,161 @@
+// The run of a task: set-up, the main loop, flushing, trailers, the clean-up steps that always run
+// and the terminate step.
+#include <chrono>
+#include <thread>
+
+#include "media/engine/engine_state.h"
+#include "media/runtime/ff_errors.h"
+#include "media/runtime/ff_exception.h"
+#include "media/runtime/ff_load.h"
+
+namespace tallowin::media {
+
+int TCustomFFmpeg::Impl::ChooseInput() const {
+  // The output stream that is furthest behind decides which input is read next.
+  int file = -1;
+  int64_t lowest = INT64_MAX;
+  for (const auto& ost : ostreams) {
+    if (ost.finished || inputs[ost.source_file].eof) continue;
+    const int64_t position = ost.position == AV_NOPTS_VALUE ? INT64_MIN : ost.position;
+    if (file < 0 || position < lowest) {
+      lowest = position;
+      file = ost.source_file;
+    }
+  }
+  return file;
+}
+
+void TCustomFFmpeg::Impl::Transcode() {
+  MapStreams();
+  PrepareStreams();
+  CopyChapters();
+  ApplyMetadataMaps();
+  CarryOverMetadata();
+  WriteHeaders();
+  decoded.reset(FF().av_frame_alloc());
+  filtered.reset(FF().av_frame_alloc());
+  encoded.reset(FF().av_packet_alloc());
+  PacketPtr packet(FF().av_packet_alloc());
+  if (!decoded || !filtered || !encoded || !packet) throw FFmpegException("Out of memory");
+
+  run_start_us = FF().av_gettime_relative();
+  last_report_us = run_start_us;
+  {
+    // Blocking reads and writes give up once stop is requested.
+    TScopedInterrupt interrupt(&Impl::StopRequestedTest, this);
+    while (!stop_requested) {
+      const int file = ChooseInput();
+      if (file < 0) break;
+      InputFile& ifile = inputs[file];
+      const int r = FF().av_read_frame(ifile.ctx.get(), packet.get());
+      if (r == AVERROR(EAGAIN)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        continue;
+      }
+      if (r < 0) {
+        if (stop_requested) break;
+        if (r != AVERROR_EOF) {
+          if (parser.global().exit_on_error) throw FFmpegException(FileErrorText(ifile.name, r));
+          Log(llVerbose, FileErrorText(ifile.name, r));
+        }
+        ifile.eof = true;
+        if (joined)
+          AdvanceJoin(file);
+        else
+          FlushInput(file);
+        continue;
+      }
+      ProcessPacket(file, packet.get());
+      FF().av_packet_unref(packet.get());
+      MaybeReport(file);
+    }
+  }
+  Flush();
+  WriteTrailers();
+  Report(true, -1);
+  Summary();
+}
+
+void TCustomFFmpeg::Impl::Flush() {
+  if (stop_requested) return;  // a stopped task ends at once, with what was written
+  for (size_t f = 0; f < inputs.size(); ++f) FlushInput(static_cast<int>(f));
+  for (auto& ost : ostreams) {
+    if (!ost.copy && ost.enc && !ost.flushed) {
+      ost.flushed = true;
+      EncodeFrame(ost, nullptr);
+    }
+    ost.finished = true;
+  }
+}
+
+void TCustomFFmpeg::Impl::WriteTrailers() {
+  for (auto& file : outputs) {
+    if (!file.header_written || file.trailer_written) continue;
+    FlushBitstreamFilters(file);
+    file.trailer_written = true;
+    const int r = FF().av_write_trailer(file.ctx.get());
+    if (r < 0) throw FFmpegException(FileErrorText(file.name, r));
+  }
+}
+
+void TCustomFFmpeg::Impl::CloseFiles() {
+  decoded.reset();
+  filtered.reset();
+  encoded.reset();
+  for (auto& ost : ostreams) {
+    ost.filter = StreamFilter();
+    ost.bsf = BitstreamFilterChain();
+    ost.enc.reset();
+  }
+  for (auto& in : inputs)
+    for (auto& is : in.streams) is.dec.reset();
+  // Outputs first: closing them flushes and closes their files.
+  for (auto& file : outputs) file.ctx.reset();
+  for (auto& in : inputs) in.ctx.reset();
+}
+
+void TCustomFFmpeg::Impl::Run() {
+  auto fail = [this](const std::string& text) {
+    Log(llQuiet, text);
+    failed = true;
+    std::lock_guard lock(text_mutex);
+    failure = text;
+    last_error = text;
+  };
+  try {
+    Transcode();
+  } catch (const std::exception& e) {
+    fail(e.what());
+  }
+  // The clean-up steps run one by one, each protected.
+  try {
+    WriteTrailers();
+  } catch (const std::exception& e) {
+    fail(e.what());
+  }
+  try {
+    CloseFiles();
+  } catch (const std::exception& e) {
+    fail(e.what());
+  }
+  if (failed) RemoveEmptyOutputs();
+  finished = !stop_requested && !failed;
+  Terminate();
+}
+
+void TCustomFFmpeg::Impl::Terminate() {
+  if (terminated.exchange(true)) return;
+  running = false;
+  try {
+    if (owner.OnTerminate) owner.OnTerminate(owner);
+  } catch (const std::exception& e) {
+    Log(llError, std::string("Error occurs Terminate event: ") + e.what());
+  }
+  {
+    std::lock_guard lock(event_mutex);
+    terminate_delivered = true;
+  }
+  event_cv.notify_all();
+}
+
+}  // namespace tallowin::media
