@@ -1,4 +1,5 @@
 #include "convert/output_formats.h"
+#include "common/ascii_text.h"
 
 namespace tallowin::convert {
 namespace {
@@ -36,17 +37,6 @@ const TOutputFormat kFormats[] = {
 
 const char* const kClassNames[kFormatClassCount] = {"video", "device", "audio"};
 
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::span<const TOutputFormat> OutputFormats() {
@@ -70,7 +60,7 @@ const TOutputFormat* FindOutputFormat(int format_class, int index) {
 
 const TOutputFormat* FindOutputFormat(int format_class, std::string_view name) {
   for (const TOutputFormat& format : OutputFormats(format_class))
-    if (EqualsIgnoreCase(format.Name, name)) return &format;
+    if (SameTextAscii(format.Name, name)) return &format;
   return nullptr;
 }
 
@@ -81,7 +71,7 @@ const char* FormatClassName(int format_class) {
 
 int FindFormatClass(std::string_view name) {
   for (int c = 0; c < kFormatClassCount; ++c)
-    if (EqualsIgnoreCase(kClassNames[c], name)) return c;
+    if (SameTextAscii(kClassNames[c], name)) return c;
   return -1;
 }
 

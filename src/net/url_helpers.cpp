@@ -1,4 +1,5 @@
 #include "net/url_helpers.h"
+#include "common/ascii_text.h"
 
 #include <curl/curl.h>
 
@@ -63,9 +64,7 @@ std::string_view TrimLeft(std::string_view s) {
 }
 
 std::string_view Trim(std::string_view s) {
-  s = TrimLeft(s);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
+  return TrimControls(s);
 }
 
 // The text up to `sep` (all of it when there is none); `s` keeps the rest, trimmed on the left.

@@ -1,4 +1,5 @@
 #include "media/components/encoder_records.h"
+#include "common/ascii_text.h"
 
 #include <charconv>
 #include <cmath>
@@ -6,28 +7,6 @@
 
 namespace tallowin::media {
 namespace {
-
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  return true;
-}
-
-// Blanks and control characters, as the trimming of option texts understands them.
-bool IsBlank(char c) {
-  return static_cast<unsigned char>(c) <= ' ';
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 // --- Values as text -----------------------------------------------------------------------------
 
@@ -64,12 +43,12 @@ bool Parse(std::string_view text, std::string& out) {
 }
 
 bool Parse(std::string_view text, bool& out) {
-  text = Trim(text);
-  if (EqualsIgnoreCase(text, "true") || text == "1") {
+  text = TrimControls(text);
+  if (SameTextAscii(text, "true") || text == "1") {
     out = true;
     return true;
   }
-  if (EqualsIgnoreCase(text, "false") || text == "0") {
+  if (SameTextAscii(text, "false") || text == "0") {
     out = false;
     return true;
   }
@@ -78,7 +57,7 @@ bool Parse(std::string_view text, bool& out) {
 
 template <class Number>
 bool ParseNumber(std::string_view text, Number& out) {
-  text = Trim(text);
+  text = TrimControls(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   if (text.empty()) return false;
   Number value{};
@@ -227,7 +206,7 @@ template <class Record>
 const TOptionField<Record>* FindIn(std::span<const TOptionField<Record>> fields,
                                    std::string_view name) {
   for (const auto& field : fields)
-    if (EqualsIgnoreCase(field.Name, name)) return &field;
+    if (SameTextAscii(field.Name, name)) return &field;
   return nullptr;
 }
 
@@ -251,7 +230,7 @@ bool Assign(std::span<const TOptionField<Record>> fields, Record& record,
     if (error) *error = "expected Field=Value, got \"" + std::string(assignment) + "\"";
     return false;
   }
-  std::string_view name = Trim(assignment.substr(0, equals));
+  std::string_view name = TrimControls(assignment.substr(0, equals));
   std::string_view value = assignment.substr(equals + 1);
   const TOptionField<Record>* field = FindIn(fields, name);
   if (!field) {
@@ -269,7 +248,7 @@ bool Assign(std::span<const TOptionField<Record>> fields, Record& record,
 }  // namespace
 
 std::vector<TExtOption> ParseExtOptions(std::string_view text) {
-  text = Trim(text);
+  text = TrimControls(text);
   // One line feed for every kind of line break, then "<CRLF>" as a line break too.
   std::string lines;
   lines.reserve(text.size());
@@ -291,11 +270,10 @@ std::vector<TExtOption> ParseExtOptions(std::string_view text) {
     if (end == std::string::npos) end = lines.size();
     std::string_view line = std::string_view(lines).substr(start, end - start);
     start = end + 1;
-    if (Trim(line).empty()) continue;
+    if (TrimControls(line).empty()) continue;
     size_t equals = line.find('=');
     TExtOption option;
-    option.Name = std::string(line.substr(0, equals));
-    for (char& c : option.Name) c = LowerAscii(c);
+    option.Name = LowerAscii(line.substr(0, equals));
     if (equals != std::string_view::npos) option.Value = std::string(line.substr(equals + 1));
     options.push_back(std::move(option));
   }

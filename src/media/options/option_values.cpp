@@ -1,4 +1,5 @@
 #include "media/options/option_values.h"
+#include "common/ascii_text.h"
 
 #include <cerrno>
 #include <cmath>
@@ -8,23 +9,12 @@
 #include "media/runtime/ff_exception.h"
 
 namespace tallowin::media {
-namespace {
-
-std::string Trimmed(const std::string& value) {
-  const auto first = value.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos) return "";
-  const auto last = value.find_last_not_of(" \t\r\n");
-  return value.substr(first, last - first + 1);
-}
-
-}  // namespace
-
 bool ParseBoolValue(const std::string& value) {
   return value != "0";
 }
 
 int64_t ParseIntValue(const std::string& value) {
-  const std::string text = Trimmed(value);
+  const std::string text(TrimAscii(value));
   char* end = nullptr;
   errno = 0;
   const long long result = std::strtoll(text.c_str(), &end, 10);
@@ -34,7 +24,7 @@ int64_t ParseIntValue(const std::string& value) {
 }
 
 double ParseFloatValue(const std::string& value) {
-  const std::string text = Trimmed(value);
+  const std::string text(TrimAscii(value));
   char* end = nullptr;
   errno = 0;
   const double result = std::strtod(text.c_str(), &end);

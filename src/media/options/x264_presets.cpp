@@ -1,7 +1,7 @@
 #include "media/options/x264_presets.h"
+#include "common/ascii_text.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "media/runtime/ff_exception.h"
 
@@ -9,19 +9,6 @@ namespace tallowin::media {
 namespace {
 
 #include "media/options/x264_presets_data.inc"
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
-std::string Trim(const std::string& text) {
-  const size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos) return std::string();
-  const size_t last = text.find_last_not_of(" \t\r\n");
-  return text.substr(first, last - first + 1);
-}
 
 struct Preset {
   std::string name, text;
@@ -36,7 +23,7 @@ const std::vector<Preset>& Table() {
     while (start < data.size()) {
       size_t end = data.find('\n', start);
       if (end == std::string::npos) end = data.size();
-      const std::string line = Trim(data.substr(start, end - start));
+      const std::string line(TrimAscii(data.substr(start, end - start)));
       start = end + 1;
       if (line.size() > 2 && line.front() == '[' && line.back() == ']')
         presets.push_back({line.substr(1, line.size() - 2), std::string()});
@@ -51,9 +38,9 @@ const std::vector<Preset>& Table() {
 }  // namespace
 
 const std::string* FindBuiltinPreset(const std::string& name) {
-  const std::string key = Lower(name);
+  const std::string key = LowerAscii(name);
   for (const auto& preset : Table())
-    if (Lower(preset.name) == key) return &preset.text;
+    if (LowerAscii(preset.name) == key) return &preset.text;
   return nullptr;
 }
 
@@ -69,13 +56,14 @@ std::vector<PresetLine> ParsePresetText(const std::string& preset_name, const st
   while (start < text.size()) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
-    const std::string line = Trim(text.substr(start, end - start));
+    const std::string line(TrimAscii(text.substr(start, end - start)));
     start = end + 1;
     if (line.empty() || line[0] == '#') continue;
     const size_t eq = line.find('=');
     if (eq == std::string::npos || eq == 0)
       throw FFmpegException(preset_name + ": Invalid syntax: \"" + line + "\"");
-    lines.push_back({line, Trim(line.substr(0, eq)), Trim(line.substr(eq + 1))});
+    lines.push_back({line, std::string(TrimAscii(line.substr(0, eq))),
+                     std::string(TrimAscii(line.substr(eq + 1)))});
   }
   return lines;
 }

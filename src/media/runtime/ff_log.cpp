@@ -1,4 +1,5 @@
 #include "media/runtime/ff_log.h"
+#include "common/ascii_text.h"
 
 #include <algorithm>
 #include <atomic>
@@ -178,9 +179,7 @@ const char* LogLevelKeyword(TLogLevel level) {
 }
 
 bool ParseLogLevel(const std::string& text, TLogLevel& level) {
-  std::string lower = text;
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const std::string lower = LowerAscii(text);
   for (int i = 0; i < 8; ++i) {
     if (lower == kKeywords[i]) {
       level = static_cast<TLogLevel>(i);
