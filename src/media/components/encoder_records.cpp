@@ -247,39 +247,6 @@ bool Assign(std::span<const TOptionField<Record>> fields, Record& record,
 
 }  // namespace
 
-std::vector<TExtOption> ParseExtOptions(std::string_view text) {
-  text = TrimControls(text);
-  // One line feed for every kind of line break, then "<CRLF>" as a line break too.
-  std::string lines;
-  lines.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      lines += '\n';
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else if (text.compare(i, 6, "<CRLF>") == 0) {
-      lines += '\n';
-      i += 5;
-    } else {
-      lines += text[i];
-    }
-  }
-  std::vector<TExtOption> options;
-  size_t start = 0;
-  while (start <= lines.size()) {
-    size_t end = lines.find('\n', start);
-    if (end == std::string::npos) end = lines.size();
-    std::string_view line = std::string_view(lines).substr(start, end - start);
-    start = end + 1;
-    if (TrimControls(line).empty()) continue;
-    size_t equals = line.find('=');
-    TExtOption option;
-    option.Name = LowerAscii(line.substr(0, equals));
-    if (equals != std::string_view::npos) option.Value = std::string(line.substr(equals + 1));
-    options.push_back(std::move(option));
-  }
-  return options;
-}
-
 std::string EscapeFieldText(std::string_view text) {
   std::string out;
   out.reserve(text.size());

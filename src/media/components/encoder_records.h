@@ -45,7 +45,7 @@ struct TInputOptions {
   std::string FileFormat;           // container format to force; empty = detect
   int64_t StartTime = kNoPtsValue;  // µs
   int ProgramID = -1;               // < 0 = not set
-  std::string ExtOptions;           // extra options, see ParseExtOptions
+  std::string ExtOptions;           // extra options, see ParseExtOptions (records_to_options.h)
 };
 
 // One output file of a task.
@@ -101,7 +101,7 @@ struct TOutputOptions {
   bool VideoOutputHook = false;
   int VideoHookBitsPixel = 24;  // 8, 15, 16, 24 or 32
   bool JoinFiles = false;
-  std::string ExtOptions;  // extra options, see ParseExtOptions
+  std::string ExtOptions;  // extra options, see ParseExtOptions (records_to_options.h)
 };
 
 // End of a task (OnTerminate); TaskIndex -1 once all tasks have ended.
@@ -119,17 +119,6 @@ struct TPreviewInfo {
   int FrameNumber = 0;  // 1-based output frame number
   int64_t PTS = 0;      // µs
 };
-
-// One line of an ExtOptions text.
-struct TExtOption {
-  std::string Name;  // lower-case
-  std::string Value;
-};
-
-// Reads an ExtOptions text: trimmed, line breaks (CR LF, CR, LF and the text "<CRLF>") separate
-// the lines; each line is a name (before the first "=", lower-cased) and a value (the rest,
-// possibly empty). Empty lines give nothing; a line without "=" is a name with an empty value.
-std::vector<TExtOption> ParseExtOptions(std::string_view text);
 
 // --- Text form of the option records' fields ---------------------------------------------------
 //

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "media/components/encoder_records.h"
@@ -28,6 +29,17 @@ struct TOutputOptionPlan {
   std::vector<TEngineOption> Before;
   std::vector<TEngineOption> ExtraStreams;
 };
+
+// One line of an ExtOptions text.
+struct TExtOption {
+  std::string Name;  // lower-case
+  std::string Value;
+};
+
+// Reads an ExtOptions text: trimmed, line breaks (CR LF, CR, LF and the text "<CRLF>") separate
+// the lines; each line is a name (before the first "=", lower-cased) and a value (the rest,
+// possibly empty). Empty lines give nothing; a line without "=" is a name with an empty value.
+std::vector<TExtOption> ParseExtOptions(std::string_view text);
 
 // The ExtOptions lines of an input (input = true) or an output that go to the option parser:
 // stream creation, presets and filters are never passed on this way; codec and frame size lines

@@ -1,4 +1,5 @@
-// The engine options that the encoder makes of its records, and the encoder's limits on tasks.
+// ExtOptions texts, the engine options that the encoder makes of its records, and the encoder's
+// limits on tasks.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,10 +20,37 @@ std::vector<std::string> Names(const std::vector<TEngineOption>& options) {
   return names;
 }
 
+std::vector<std::pair<std::string, std::string>> Pairs(const std::vector<TExtOption>& options) {
+  std::vector<std::pair<std::string, std::string>> pairs;
+  for (const auto& option : options) pairs.emplace_back(option.Name, option.Value);
+  return pairs;
+}
+
+using Pairs_t = std::vector<std::pair<std::string, std::string>>;
+
 int IndexOf(const std::vector<TEngineOption>& options, const std::string& name) {
   for (size_t i = 0; i < options.size(); ++i)
     if (options[i].Name == name) return static_cast<int>(i);
   return -1;
+}
+
+TEST(ExtOptions, LinesNamesAndValues) {
+  EXPECT_EQ(Pairs(ParseExtOptions("crf=24<CRLF>refs=2")), (Pairs_t{{"crf", "24"}, {"refs", "2"}}));
+  EXPECT_EQ(Pairs(ParseExtOptions("  \r\nA=1\rB=2\nC=3\r\n\r\n ")),
+            (Pairs_t{{"a", "1"}, {"b", "2"}, {"c", "3"}}));
+  // Only the name is lower-cased, and only the first "=" separates.
+  EXPECT_EQ(Pairs(ParseExtOptions("RC_EQ='blurCplx^(1-qComp)'\r\nVF=Scale=W=2")),
+            (Pairs_t{{"rc_eq", "'blurCplx^(1-qComp)'"}, {"vf", "Scale=W=2"}}));
+  // Empty values, lines without "=", empty lines in the middle.
+  EXPECT_EQ(Pairs(ParseExtOptions("an=\n\n\nnewaudio\n<CRLF><CRLF>g=250")),
+            (Pairs_t{{"an", ""}, {"newaudio", ""}, {"g", "250"}}));
+  EXPECT_TRUE(ParseExtOptions("").empty());
+  EXPECT_TRUE(ParseExtOptions(" \r\n\t ").empty());
+  EXPECT_TRUE(ParseExtOptions("<CRLF>").empty());
+  // "<crlf>" in other letter case is ordinary text.
+  EXPECT_EQ(Pairs(ParseExtOptions("a=1<crlf>b=2")), (Pairs_t{{"a", "1<crlf>b=2"}}));
+  // A lone "<CRLF" at the end is kept.
+  EXPECT_EQ(Pairs(ParseExtOptions("a=1<CRLF")), (Pairs_t{{"a", "1<CRLF"}}));
 }
 
 TEST(EncoderOptions, CodecsThenExtOptionsThenFieldsThenSizeAndFilters) {
