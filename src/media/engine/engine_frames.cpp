@@ -9,14 +9,6 @@
 #include "media/runtime/ff_exception.h"
 
 namespace tallowin::media {
-namespace {
-
-const char* KindName(StreamKind kind) {
-  return kind == kVideo ? "video" : kind == kAudio ? "audio" : "subtitle";
-}
-
-}  // namespace
-
 void TCustomFFmpeg::Impl::ProcessPacket(int file, AVPacket* pkt) {
   InputFile& ifile = inputs[file];
   if (pkt->stream_index < 0 || pkt->stream_index >= static_cast<int>(ifile.streams.size())) return;

@@ -16,16 +16,6 @@
 namespace tallowin::media {
 namespace {
 
-AVMediaType MediaType(StreamKind kind) {
-  return kind == kVideo   ? AVMEDIA_TYPE_VIDEO
-         : kind == kAudio ? AVMEDIA_TYPE_AUDIO
-                          : AVMEDIA_TYPE_SUBTITLE;
-}
-
-const char* KindWord(StreamKind kind) {
-  return kind == kVideo ? "video" : kind == kAudio ? "audio" : "subtitle";
-}
-
 // The input's stream of this kind that a joined output reads, or -1.
 int JoinSourceStream(const InputFile& in, StreamKind kind) {
   const int best = FF().av_find_best_stream(in.ctx.get(), MediaType(kind), -1, -1, nullptr, 0);
@@ -38,7 +28,7 @@ int JoinSourceStream(const InputFile& in, StreamKind kind) {
 void TCustomFFmpeg::Impl::CheckJoinKind(StreamKind kind) const {
   for (size_t f = 0; f < inputs.size(); ++f)
     if (JoinSourceStream(inputs[f], kind) < 0)
-      throw FFmpegException("input file #" + std::to_string(f) + " has no " + KindWord(kind) +
+      throw FFmpegException("input file #" + std::to_string(f) + " has no " + KindName(kind) +
                             " stream to join");
 }
 
@@ -144,7 +134,7 @@ void TCustomFFmpeg::Impl::AdvanceJoin(int file) {
     const int stream = ChooseSource(static_cast<int>(k), next, next + 1).second;
     if (stream < 0)
       throw FFmpegException("input file #" + std::to_string(next) + " has no " +
-                            KindWord(ost.kind) + " stream to join");
+                            KindName(ost.kind) + " stream to join");
     ost.source_file = next;
     ost.source_stream = stream;
     InputStream& nist = nfile.streams[stream];

@@ -12,14 +12,7 @@
 namespace tallowin::media {
 namespace {
 
-const char* const kKindWords[kStreamKinds] = {"video", "audio", "subtitle"};
 constexpr int kMaxOutputStreams = 20;  // streams of one output file
-
-AVMediaType MediaType(StreamKind kind) {
-  return kind == kVideo   ? AVMEDIA_TYPE_VIDEO
-         : kind == kAudio ? AVMEDIA_TYPE_AUDIO
-                          : AVMEDIA_TYPE_SUBTITLE;
-}
 
 AVCodecID DefaultCodec(const AVOutputFormat* format, StreamKind kind) {
   if (kind == kVideo) {
@@ -173,7 +166,7 @@ void TCustomFFmpeg::Impl::AddOutputStream(OutputFile& file, int file_index, Stre
   const PendingOptions& o = settings;
   AVFormatContext* oc = file.ctx.get();
   if (file.streams.size() >= static_cast<size_t>(kMaxOutputStreams))
-    throw FFmpegException(std::string("new_") + kKindWords[kind] +
+    throw FFmpegException(std::string("new_") + KindName(kind) +
                           "_stream fail: Could not alloc stream");
   OutputStream ost;
   ost.file = file_index;
@@ -201,12 +194,12 @@ void TCustomFFmpeg::Impl::AddOutputStream(OutputFile& file, int file_index, Stre
       if (ost.codec)
         Log(llInfo, std::string("Encoder for ") + FF().avcodec_get_name(default_id) +
                         " is not available, using '" + ost.codec->name + "' for the " +
-                        kKindWords[kind] + " of format '" + oc->oformat->name + "'");
+                        KindName(kind) + " of format '" + oc->oformat->name + "'");
     }
   }
   ost.st = FF().avformat_new_stream(oc, nullptr);
   if (!ost.st)
-    throw FFmpegException(std::string("new_") + kKindWords[kind] +
+    throw FFmpegException(std::string("new_") + KindName(kind) +
                           "_stream fail: Could not alloc stream");
   if (const auto id = o.stream_ids.find(ost.st->index); id != o.stream_ids.end())
     ost.st->id = id->second;

@@ -13,12 +13,6 @@
 namespace tallowin::media {
 namespace {
 
-AVMediaType MediaType(StreamKind kind) {
-  return kind == kVideo   ? AVMEDIA_TYPE_VIDEO
-         : kind == kAudio ? AVMEDIA_TYPE_AUDIO
-                          : AVMEDIA_TYPE_SUBTITLE;
-}
-
 std::string TypeName(AVMediaType type) {
   const char* name = FF().av_get_media_type_string(type);
   return name ? name : "unknown";

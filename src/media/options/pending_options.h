@@ -18,6 +18,18 @@ namespace tallowin::media {
 // Stream kinds of the output, indexed like the per-kind arrays below.
 enum StreamKind { kVideo = 0, kAudio = 1, kSubtitle = 2, kStreamKinds = 3 };
 
+// The libraries' media type of a kind.
+constexpr AVMediaType MediaType(StreamKind kind) {
+  return kind == kVideo   ? AVMEDIA_TYPE_VIDEO
+         : kind == kAudio ? AVMEDIA_TYPE_AUDIO
+                          : AVMEDIA_TYPE_SUBTITLE;
+}
+
+// The kind's word in option names and messages: "video", "audio" or "subtitle".
+constexpr const char* KindName(StreamKind kind) {
+  return kind == kVideo ? "video" : kind == kAudio ? "audio" : "subtitle";
+}
+
 // One range of rc_override: frames start..end (inclusive) get the fixed quantiser `qscale`, or,
 // when it is 0, `quality_factor` times the bits that rate control would give them.
 struct RateOverride {
