@@ -26,17 +26,6 @@ constexpr int64_t kProbeFormatBytes = 1 << 20;
 constexpr int64_t kAnalyzeMicroseconds = 5'000'000;
 constexpr std::chrono::milliseconds kProbeTimeout{2000};
 
-struct PacketFree {
-  void operator()(AVPacket* packet) const {
-    if (packet && FF().av_packet_free) FF().av_packet_free(&packet);
-  }
-};
-struct CodecContextFree {
-  void operator()(AVCodecContext* context) const {
-    if (context && FF().avcodec_free_context) FF().avcodec_free_context(&context);
-  }
-};
-
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Format(const char* format, ...) {
   char buffer[1024];
@@ -113,14 +102,6 @@ bool HasCodecParameters(const AVFormatContext* context) {
 }
 
 }  // namespace
-
-void FrameFree::operator()(AVFrame* frame) const {
-  if (frame && FF().av_frame_free) FF().av_frame_free(&frame);
-}
-
-void SwsFree::operator()(SwsContext* context) const {
-  if (context && FF().sws_freeContext) FF().sws_freeContext(context);
-}
 
 std::string CodecDesc(const AVStream* stream) {
   const AVCodecParameters* par = stream->codecpar;
@@ -402,7 +383,7 @@ bool TCustomDecoder::GetVideoStreamInfo(int stream_index, TVideoStreamInfo& info
 // ---- TFFDecoder
 
 struct TFFDecoder::Codec {
-  std::unique_ptr<AVCodecContext, CodecContextFree> context;
+  CodecContextPtr context;
   int stream = -1;
 };
 
@@ -582,7 +563,7 @@ bool TFFDecoder::TakePicture(AVFrame* frame) {
   FFLogF(this, llDebug, "pkt.st_idx=%d, dts=%lld, pts=%lld, flags=%d, pict_type=%d", stream_,
          static_cast<long long>(frame->pkt_dts), static_cast<long long>(frame->pts),
          frame->key_frame, static_cast<int>(frame->pict_type));
-  std::unique_ptr<AVFrame, FrameFree> picture(FF().av_frame_alloc());
+  FramePtr picture(FF().av_frame_alloc());
   if (!picture || FF().av_frame_ref(picture.get(), frame) < 0) {
     Fail(llError, "decoded picture could not be kept.");
     return false;
@@ -656,9 +637,9 @@ bool TFFDecoder::Decode(int stream_index) {
   }
   if (!OpenCodec(index)) return false;
 
-  std::unique_ptr<AVFrame, FrameFree> frame(FF().av_frame_alloc());
-  std::unique_ptr<AVFrame, FrameFree> passed;  // the last picture skipped on the way to a seek
-  std::unique_ptr<AVPacket, PacketFree> packet(FF().av_packet_alloc());
+  FramePtr frame(FF().av_frame_alloc());
+  FramePtr passed;  // the last picture skipped on the way to a seek
+  PacketPtr packet(FF().av_packet_alloc());
   if (!frame || !packet) {
     Fail(llError, ErrorText(AVERROR(ENOMEM)));
     return false;

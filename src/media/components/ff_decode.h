@@ -22,6 +22,7 @@
 
 #include "media/picture/bitmap.h"
 #include "media/runtime/ff_api.h"
+#include "media/runtime/ff_handles.h"
 
 namespace tallowin::media {
 
@@ -80,14 +81,6 @@ enum TSeekFlag : int {
 // The description of a stream's codec: "h264(H.264 / AVC / ...)", else the codec's name, else its
 // tag ("avc1 / 0x31637661") or "0x1234".
 std::string CodecDesc(const AVStream* stream);
-
-// Release FFmpeg objects through the loaded table (nothing when the libraries are gone).
-struct FrameFree {
-  void operator()(AVFrame* frame) const;
-};
-struct SwsFree {
-  void operator()(SwsContext* context) const;
-};
 
 class TCustomDecoder {
  public:
@@ -196,7 +189,7 @@ class TFFDecoder : public TCustomDecoder {
   std::int64_t reference_start_ = 0;  // in the reference stream's time base
   int stream_ = -1;                   // the video stream chosen for decoding
   std::unique_ptr<Codec> codec_;
-  std::unique_ptr<AVFrame, FrameFree> picture_;
+  FramePtr picture_;
   bool picture_ready_ = false;
   bool eof_ = false;
   bool draining_ = false;
@@ -206,7 +199,7 @@ class TFFDecoder : public TCustomDecoder {
   // After a seek by time: pictures before this time (microseconds, the file's clock) are
   // skipped. INT64_MIN = none.
   std::int64_t seek_target_ = INT64_MIN;
-  std::unique_ptr<SwsContext, SwsFree> sws_;
+  SwsContextPtr sws_;
 };
 
 // Closes the decoder's file when the scope ends, whatever happened in it.

@@ -13,6 +13,7 @@
 #include "media/log_capture.h"
 #include "media/media_fixtures.h"
 #include "media/picture/format_converter.h"
+#include "media/runtime/ff_handles.h"
 
 extern "C" {
 #include <libavutil/frame.h>
@@ -51,10 +52,7 @@ bool Near(Rgb a, Rgb b) {
   return std::abs(a.r - b.r) <= 40 && std::abs(a.g - b.g) <= 40 && std::abs(a.b - b.b) <= 40;
 }
 
-struct FrameFree {
-  void operator()(AVFrame* f) const { FF().av_frame_free(&f); }
-};
-using Frame = std::unique_ptr<AVFrame, FrameFree>;
+using Frame = FramePtr;
 
 // An RGB24 picture: the top half red, the bottom half blue.
 Frame TwoColourFrame(int width, int height) {
