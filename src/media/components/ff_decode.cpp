@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "media/picture/deinterlace.h"
+#include "media/runtime/ff_errors.h"
 #include "media/runtime/ff_load.h"
 #include "media/runtime/ff_log.h"
 
@@ -33,13 +34,6 @@ std::string Format(const char* format, ...) {
   va_start(args, format);
   std::vsnprintf(buffer, sizeof buffer, format, args);
   va_end(args);
-  return buffer;
-}
-
-std::string ErrorText(int code) {
-  char buffer[AV_ERROR_MAX_STRING_SIZE * 2] = {};
-  if (FF().av_strerror(code, buffer, sizeof buffer) < 0)
-    return "Error number " + std::to_string(code) + " occurred";
   return buffer;
 }
 
@@ -172,7 +166,7 @@ bool TCustomDecoder::LoadFile(const std::string& file_name, const std::string& f
 
   AVFormatContext* context = FF().avformat_alloc_context();
   if (!context) {
-    Fail(llError, file_name + ": " + ErrorText(AVERROR(ENOMEM)));
+    Fail(llError, FileErrorText(file_name, AVERROR(ENOMEM)));
     return false;
   }
   context->flags |= AVFMT_FLAG_NONBLOCK;
@@ -186,7 +180,7 @@ bool TCustomDecoder::LoadFile(const std::string& file_name, const std::string& f
   int error = FF().avformat_open_input(&context, file_name.c_str(), input_format, nullptr);
   if (error < 0) {
     deadline_set_ = false;
-    Fail(llError, file_name + ": " + ErrorText(error));
+    Fail(llError, FileErrorText(file_name, error));
     return false;
   }
   context_ = context;
@@ -641,7 +635,7 @@ bool TFFDecoder::Decode(int stream_index) {
   FramePtr passed;  // the last picture skipped on the way to a seek
   PacketPtr packet(FF().av_packet_alloc());
   if (!frame || !packet) {
-    Fail(llError, ErrorText(AVERROR(ENOMEM)));
+    Fail(llError, ErrorCodeText(AVERROR(ENOMEM)));
     return false;
   }
   AVCodecContext* codec = codec_->context.get();
