@@ -1,5 +1,4 @@
 #include "convert/job_rules.h"
-#include "common/ascii_text.h"
 
 #include <sys/stat.h>
 
@@ -7,6 +6,7 @@
 #include <charconv>
 #include <system_error>
 
+#include "common/ascii_text.h"
 #include "convert/output_formats.h"
 #include "shell/util_funcs.h"
 

@@ -1,4 +1,5 @@
 #include "convert/output_formats.h"
+
 #include "common/ascii_text.h"
 
 namespace tallowin::convert {

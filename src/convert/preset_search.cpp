@@ -1,8 +1,8 @@
 #include "convert/preset_search.h"
-#include "common/ascii_text.h"
 
 #include <algorithm>
 
+#include "common/ascii_text.h"
 #include "convert/preset_catalogue.h"
 
 namespace tallowin::convert {

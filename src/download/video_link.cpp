@@ -1,7 +1,8 @@
 #include "download/video_link.h"
-#include "common/ascii_text.h"
 
 #include <algorithm>
+
+#include "common/ascii_text.h"
 
 namespace tallowin::download {
 

@@ -1,5 +1,4 @@
 #include "net/http_job.h"
-#include "common/ascii_text.h"
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -11,6 +10,7 @@
 #include <limits>
 #include <string_view>
 
+#include "common/ascii_text.h"
 #include "net/file_attributes.h"
 #include "net/progress_figures.h"
 #include "net/win_http.h"

@@ -1,5 +1,4 @@
 #include "net/url_helpers.h"
-#include "common/ascii_text.h"
 
 #include <curl/curl.h>
 
@@ -9,6 +8,8 @@
 #include <ctime>
 #include <memory>
 #include <string_view>
+
+#include "common/ascii_text.h"
 
 namespace tallowin::net {
 namespace {

@@ -1,5 +1,4 @@
 #include "shell/ini_file.h"
-#include "common/ascii_text.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,6 +10,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "common/ascii_text.h"
 #include "shell/util_funcs.h"
 
 namespace tallowin {

@@ -1,9 +1,10 @@
 #include "media/components/encoder_records.h"
-#include "common/ascii_text.h"
 
 #include <charconv>
 #include <cmath>
 #include <type_traits>
+
+#include "common/ascii_text.h"
 
 namespace tallowin::media {
 namespace {

@@ -14,6 +14,7 @@
 #include "media/runtime/ff_errors.h"
 #include "media/runtime/ff_load.h"
 #include "media/runtime/ff_log.h"
+#include "media/runtime/text_format.h"
 
 namespace tallowin::media {
 namespace {
@@ -26,16 +27,6 @@ constexpr int64_t kProbeBytes = 5'000'000;
 constexpr int64_t kProbeFormatBytes = 1 << 20;
 constexpr int64_t kAnalyzeMicroseconds = 5'000'000;
 constexpr std::chrono::milliseconds kProbeTimeout{2000};
-
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...) {
-  char buffer[1024];
-  va_list args;
-  va_start(args, format);
-  std::vsnprintf(buffer, sizeof buffer, format, args);
-  va_end(args);
-  return buffer;
-}
 
 std::string DictValue(const AVDictionary* dict, const char* key) {
   const AVDictionaryEntry* entry = FF().av_dict_get(dict, key, nullptr, 0);
@@ -110,8 +101,8 @@ std::string CodecDesc(const AVStream* stream) {
   unsigned tag = par->codec_tag;
   unsigned c[4] = {tag & 0xff, (tag >> 8) & 0xff, (tag >> 16) & 0xff, (tag >> 24) & 0xff};
   if (IsPrintable(c[0]) && IsPrintable(c[1]) && IsPrintable(c[2]) && IsPrintable(c[3]))
-    return Format("%c%c%c%c / 0x%04X", c[0], c[1], c[2], c[3], tag);
-  return Format("0x%04x", tag);
+    return FormatText("%c%c%c%c / 0x%04X", c[0], c[1], c[2], c[3], tag);
+  return FormatText("0x%04x", tag);
 }
 
 // ---- TCustomDecoder
@@ -306,12 +297,12 @@ AVStream* TCustomDecoder::StreamOfKind(int index, int kind, const char* none_tex
     }
   }
   if (index >= stream_count_) {
-    Fail(llError, Format("stream index #%d is invalid.", index));
+    Fail(llError, FormatText("stream index #%d is invalid.", index));
     return nullptr;
   }
   AVStream* stream = context_->streams[index];
   if (stream->codecpar->codec_type != kind) {
-    Fail(llError, Format(kind_text, index));
+    Fail(llError, FormatText(kind_text, index));
     return nullptr;
   }
   return stream;
@@ -488,9 +479,9 @@ bool TFFDecoder::Seek(int flags, std::int64_t position) {
   if (error < 0) {
     if (flags & sfByte)
       Fail(llError,
-           Format("could not seek to position %lld bytes", static_cast<long long>(requested)));
+           FormatText("could not seek to position %lld bytes", static_cast<long long>(requested)));
     else
-      Fail(llError, Format("could not seek to position %0.3f seconds", requested / 1000000.0));
+      Fail(llError, FormatText("could not seek to position %0.3f seconds", requested / 1000000.0));
     return false;
   }
   if (by_time) seek_target_ = FF().av_rescale_q(position, tb, AV_TIME_BASE_Q);
@@ -523,15 +514,15 @@ bool TFFDecoder::OpenCodec(int stream_index) {
   }
   const AVCodec* decoder = FF().avcodec_find_decoder(par->codec_id);
   if (!decoder) {
-    Fail(llError, Format("Unsupported codec (id=%d) for input file stream #%d",
-                         static_cast<int>(par->codec_id), stream_index));
+    Fail(llError, FormatText("Unsupported codec (id=%d) for input file stream #%d",
+                             static_cast<int>(par->codec_id), stream_index));
     return false;
   }
   auto codec = std::make_unique<Codec>();
   codec->context.reset(FF().avcodec_alloc_context3(decoder));
   codec->stream = stream_index;
   if (!codec->context || FF().avcodec_parameters_to_context(codec->context.get(), par) < 0) {
-    Fail(llError, Format("Error while opening codec for input file stream #%d", stream_index));
+    Fail(llError, FormatText("Error while opening codec for input file stream #%d", stream_index));
     return false;
   }
   codec->context->pkt_timebase = stream->time_base;
@@ -539,7 +530,7 @@ bool TFFDecoder::OpenCodec(int stream_index) {
   // than it gains, and single pictures come out without the threads' delay.
   codec->context->thread_count = 1;
   if (FF().avcodec_open2(codec->context.get(), decoder, nullptr) < 0) {
-    Fail(llError, Format("Error while opening codec for input file stream #%d", stream_index));
+    Fail(llError, FormatText("Error while opening codec for input file stream #%d", stream_index));
     return false;
   }
   codec_ = std::move(codec);
@@ -613,11 +604,11 @@ bool TFFDecoder::Decode(int stream_index) {
     return false;
   }
   if (index >= StreamCount()) {
-    Fail(llError, Format("stream index #%d is invalid.", index));
+    Fail(llError, FormatText("stream index #%d is invalid.", index));
     return false;
   }
   if (context_->streams[index]->codecpar->codec_type != AVMEDIA_TYPE_VIDEO) {
-    Fail(llError, Format("stream #%d is not video stream.", index));
+    Fail(llError, FormatText("stream #%d is not video stream.", index));
     return false;
   }
   if (index != stream_) {
@@ -682,7 +673,7 @@ bool TFFDecoder::Decode(int stream_index) {
         FF().avcodec_send_packet(codec, nullptr);
         continue;
       }
-      Fail(llInfo, Format("unknown error #%d.", error));
+      Fail(llInfo, FormatText("unknown error #%d.", error));
       return false;
     }
     if (packet->stream_index == index) FF().avcodec_send_packet(codec, packet.get());

@@ -9,6 +9,7 @@
 #include "media/options/video_control.h"
 #include "media/runtime/ff_errors.h"
 #include "media/runtime/ff_exception.h"
+#include "media/runtime/text_format.h"
 
 namespace tallowin::media {
 namespace {
@@ -16,15 +17,6 @@ namespace {
 std::string TypeName(AVMediaType type) {
   const char* name = FF().av_get_media_type_string(type);
   return name ? name : "unknown";
-}
-
-__attribute__((format(printf, 1, 2))) std::string Printf(const char* format, ...) {
-  char text[512];
-  va_list args;
-  va_start(args, format);
-  std::vsnprintf(text, sizeof text, format, args);
-  va_end(args);
-  return text;
 }
 
 std::string ChannelLayoutText(const AVChannelLayout& layout) {
@@ -80,8 +72,9 @@ void TCustomFFmpeg::Impl::MapStreams() {
     const auto [file, stream] =
         ChooseSource(static_cast<int>(k), 0, static_cast<int>(inputs.size()));
     if (file < 0)
-      throw FFmpegException(Printf("Could not find input stream matching output stream #%d.%d (%s)",
-                                   ost.file, ost.st->index, TypeName(MediaType(ost.kind)).c_str()));
+      throw FFmpegException(
+          FormatText("Could not find input stream matching output stream #%d.%d (%s)", ost.file,
+                     ost.st->index, TypeName(MediaType(ost.kind)).c_str()));
     ost.source_file = file;
     ost.source_stream = stream;
   }
@@ -123,12 +116,12 @@ void TCustomFFmpeg::Impl::OpenDecoder(int file, int stream) {
   const std::string type = TypeName(par->codec_type);
   const AVCodec* codec = FF().avcodec_find_decoder(par->codec_id);
   if (!codec)
-    throw FFmpegException(Printf("Decoder (codec id %d) not found for input stream #%d.%d (%s)",
-                                 par->codec_id, file, stream, type.c_str()));
+    throw FFmpegException(FormatText("Decoder (codec id %d) not found for input stream #%d.%d (%s)",
+                                     par->codec_id, file, stream, type.c_str()));
   CodecContextPtr dec(FF().avcodec_alloc_context3(codec));
   if (!dec || FF().avcodec_parameters_to_context(dec.get(), par) < 0)
-    throw FFmpegException(Printf("Error while opening decoder for input stream #%d.%d (%s)", file,
-                                 stream, type.c_str()));
+    throw FFmpegException(FormatText("Error while opening decoder for input stream #%d.%d (%s)",
+                                     file, stream, type.c_str()));
   dec->pkt_timebase = ist.st->time_base;
   Dictionary opts(parser.generic().CodecOptions(
       par->codec_type == AVMEDIA_TYPE_VIDEO ? kVideo : kAudio, codec, false));
@@ -137,8 +130,8 @@ void TCustomFFmpeg::Impl::OpenDecoder(int file, int stream) {
     FF().av_dict_set(&opts, "threads", threads > 0 ? std::to_string(threads).c_str() : "auto", 0);
   }
   if (FF().avcodec_open2(dec.get(), codec, &opts) < 0)
-    throw FFmpegException(Printf("Error while opening decoder for input stream #%d.%d (%s)", file,
-                                 stream, type.c_str()));
+    throw FFmpegException(FormatText("Error while opening decoder for input stream #%d.%d (%s)",
+                                     file, stream, type.c_str()));
   ist.dec = std::move(dec);
 }
 
@@ -216,7 +209,7 @@ void TCustomFFmpeg::Impl::OpenEncoder(OutputStream& ost, const FilterSource& sou
   OutputFile& file = outputs[ost.file];
   const PendingOptions& o = ost.settings;
   const std::string type = TypeName(MediaType(ost.kind));
-  const std::string open_error = Printf(
+  const std::string open_error = FormatText(
       "Error while opening encoder for output stream #%d.%d (%s) - maybe incorrect parameters "
       "such as bit_rate, rate, width or height. Please check error log message to find out more "
       "detail information.",
@@ -286,22 +279,24 @@ void TCustomFFmpeg::Impl::ChooseSupportedFormats(OutputStream& ost) {
   if (ost.kind == kVideo) {
     const std::string pix_fmt = ClosestPixelFormat(ost.codec, o.pix_fmt);
     if (pix_fmt != o.pix_fmt)
-      Log(llWarning, Printf("Incompatible pixel format '%s' for codec '%s', auto-selecting format "
-                            "'%s'",
-                            o.pix_fmt.c_str(), codec, pix_fmt.c_str()));
+      Log(llWarning,
+          FormatText("Incompatible pixel format '%s' for codec '%s', auto-selecting format "
+                     "'%s'",
+                     o.pix_fmt.c_str(), codec, pix_fmt.c_str()));
     o.pix_fmt = pix_fmt;
     return;
   }
   const int rate = ClosestSampleRate(ost.codec, o.sample_rate);
   if (rate != o.sample_rate)
-    Log(llWarning, Printf("Incompatible sample rate %d for codec '%s', auto-selecting rate %d",
-                          o.sample_rate, codec, rate));
+    Log(llWarning, FormatText("Incompatible sample rate %d for codec '%s', auto-selecting rate %d",
+                              o.sample_rate, codec, rate));
   o.sample_rate = rate;
   const std::string sample_fmt = ClosestSampleFormat(ost.codec, o.sample_fmt);
   if (sample_fmt != o.sample_fmt)
-    Log(llWarning, Printf("Incompatible sample format '%s' for codec '%s', auto-selecting format "
-                          "'%s'",
-                          o.sample_fmt.c_str(), codec, sample_fmt.c_str()));
+    Log(llWarning,
+        FormatText("Incompatible sample format '%s' for codec '%s', auto-selecting format "
+                   "'%s'",
+                   o.sample_fmt.c_str(), codec, sample_fmt.c_str()));
   o.sample_fmt = sample_fmt;
 }
 
@@ -315,8 +310,8 @@ void TCustomFFmpeg::Impl::PrepareStreams() {
     ist.used = true;
     ist.outputs.push_back(static_cast<int>(&ost - ostreams.data()));
     if (ost.kind == kSubtitle && !ost.copy)
-      throw FFmpegException(Printf("Unsupported codec for output stream #%d.%d (%s)", ost.file,
-                                   ost.st->index, type.c_str()));
+      throw FFmpegException(FormatText("Unsupported codec for output stream #%d.%d (%s)", ost.file,
+                                       ost.st->index, type.c_str()));
     if (ost.copy) {
       if (ost.kind == kAudio && o.volume != 256)
         throw FFmpegException("-acodec copy and -vol are incompatible (frames are not decoded)");
@@ -329,8 +324,8 @@ void TCustomFFmpeg::Impl::PrepareStreams() {
       AVCodecParameters* par = ost.st->codecpar;
       const uint32_t user_tag = par->codec_tag;
       if (FF().avcodec_parameters_copy(par, ist.st->codecpar) < 0)
-        throw FFmpegException(Printf("Unsupported codec for output stream #%d.%d (%s)", ost.file,
-                                     ost.st->index, type.c_str()));
+        throw FFmpegException(FormatText("Unsupported codec for output stream #%d.%d (%s)",
+                                         ost.file, ost.st->index, type.c_str()));
       const AVOutputFormat* of = file.ctx->oformat;
       if (user_tag) {
         par->codec_tag = user_tag;
@@ -356,9 +351,9 @@ void TCustomFFmpeg::Impl::PrepareStreams() {
       continue;
     }
     if (!ost.codec)
-      throw FFmpegException(Printf("Encoder (codec id %d) not found for output stream #%d.%d (%s)",
-                                   ost.st->codecpar->codec_id, ost.file, ost.st->index,
-                                   type.c_str()));
+      throw FFmpegException(
+          FormatText("Encoder (codec id %d) not found for output stream #%d.%d (%s)",
+                     ost.st->codecpar->codec_id, ost.file, ost.st->index, type.c_str()));
     ist.decoding = true;
     OpenDecoder(ost.source_file, ost.source_stream);
     const AVCodecContext* dec = ist.dec.get();

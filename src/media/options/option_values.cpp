@@ -1,10 +1,10 @@
 #include "media/options/option_values.h"
-#include "common/ascii_text.h"
 
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 
+#include "common/ascii_text.h"
 #include "media/runtime/ff_api.h"
 #include "media/runtime/ff_exception.h"
 

@@ -1,8 +1,8 @@
 #include "media/options/x264_presets.h"
-#include "common/ascii_text.h"
 
 #include <algorithm>
 
+#include "common/ascii_text.h"
 #include "media/runtime/ff_exception.h"
 
 namespace tallowin::media {

@@ -1,5 +1,4 @@
 #include "media/runtime/ff_log.h"
-#include "common/ascii_text.h"
 
 #include <algorithm>
 #include <atomic>
@@ -13,8 +12,10 @@
 #include <utility>
 #include <vector>
 
+#include "common/ascii_text.h"
 #include "common/dispatcher.h"
 #include "media/runtime/ff_api.h"
+#include "media/runtime/text_format.h"
 
 namespace tallowin::media {
 namespace {
@@ -72,32 +73,6 @@ Route RouteLocked(const RouterState& s) {
   return Route{s.handler, s.main_thread, s.generation, s.current};
 }
 
-std::string VFormat(const char* format, va_list args) {
-  if (!format) return std::string();
-  char small[2048];
-  va_list copy;
-  va_copy(copy, args);
-  int n = std::vsnprintf(small, sizeof small, format, copy);
-  va_end(copy);
-  if (n < 0) return std::string();
-  if (static_cast<size_t>(n) < sizeof small) return std::string(small, static_cast<size_t>(n));
-  std::string big(static_cast<size_t>(n) + 1, '\0');
-  va_copy(copy, args);
-  std::vsnprintf(big.data(), big.size(), format, copy);
-  va_end(copy);
-  big.resize(static_cast<size_t>(n));
-  return big;
-}
-
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  std::string text = VFormat(format, args);
-  va_end(args);
-  return text;
-}
-
 // Runs the handler for each line, unless the logger or its handler changed meanwhile.
 void RunHandler(const Route& route, const void* sender, const std::vector<Line>& lines) {
   for (const Line& line : lines) {
@@ -149,11 +124,11 @@ std::string ContextPrefix(void* context) {
     if (parent_class) {
       const char* name =
           parent_class->item_name ? parent_class->item_name(parent) : parent_class->class_name;
-      prefix = Format("[%s @ %p] ", name ? name : "", parent);
+      prefix = FormatText("[%s @ %p] ", name ? name : "", parent);
     }
   }
   const char* name = cls->item_name ? cls->item_name(context) : cls->class_name;
-  prefix += Format("[%s @ %p]", name ? name : "", context);
+  prefix += FormatText("[%s @ %p]", name ? name : "", context);
   return prefix;
 }
 
@@ -285,7 +260,7 @@ void TFFLogger::Log(const void* sender, TLogLevel level, const std::string& text
 void TFFLogger::LogF(const void* sender, TLogLevel level, const char* format, ...) {
   va_list args;
   va_start(args, format);
-  std::string text = VFormat(format, args);
+  std::string text = VFormatText(format, args);
   va_end(args);
   Log(sender, level, text);
 }
@@ -332,13 +307,13 @@ void FFLog(const void* sender, TLogLevel level, const std::string& text) {
 }
 
 void FFLogV(const void* sender, TLogLevel level, const char* format, va_list args) {
-  FFLog(sender, level, VFormat(format, args));
+  FFLog(sender, level, VFormatText(format, args));
 }
 
 void FFLogF(const void* sender, TLogLevel level, const char* format, ...) {
   va_list args;
   va_start(args, format);
-  std::string text = VFormat(format, args);
+  std::string text = VFormatText(format, args);
   va_end(args);
   FFLog(sender, level, text);
 }
@@ -364,7 +339,7 @@ void FFLogCallback(void* context, int library_level, const char* format, va_list
   }
   // Formatting and the context's name run outside the lock: they may call into the library.
   std::string prefix = ContextPrefix(context);
-  std::string text = VFormat(format, args);
+  std::string text = VFormatText(format, args);
   ThreadId thread_id = CurrentThreadId();
   TLogLevel log_level = LibraryToLogLevel(level);
 
@@ -391,8 +366,8 @@ void FFLogCallback(void* context, int library_level, const char* format, va_list
       return;
     }
     if (s.repeat_count > 0) {
-      lines.push_back(
-          Line{thread_id, log_level, Format("    Last message repeated %d times", s.repeat_count)});
+      lines.push_back(Line{thread_id, log_level,
+                           FormatText("    Last message repeated %d times", s.repeat_count)});
       s.repeat_count = 0;
     }
     s.last_message = contribution;
