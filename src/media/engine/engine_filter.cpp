@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "media/engine/engine_state.h"
+#include "media/options/legacy_formats.h"
 #include "media/runtime/ff_errors.h"
 #include "media/runtime/ff_exception.h"
 #include "media/runtime/ff_log.h"
@@ -38,6 +40,19 @@ std::string SourceArgs(const FilterSource& s) {
   } else {
     text += ":channels=" + std::to_string(s.channels);
   }
+  return text;
+}
+
+std::string ChannelLayoutText(const AVChannelLayout& layout) {
+  char text[128] = {};
+  FF().av_channel_layout_describe(&layout, text, sizeof text);
+  return text;
+}
+
+template <class T, class F>
+std::string JoinList(const T* list, T end, F to_text) {
+  std::string text;
+  for (; list && *list != end; ++list) text += (text.empty() ? "" : "|") + to_text(*list);
   return text;
 }
 
@@ -140,6 +155,160 @@ int StreamFilter::Close(int64_t pts) {
 int StreamFilter::Pull(AVFrame* frame) {
   if (!sink_) return AVERROR_EOF;
   return FF().av_buffersink_get_frame_flags(sink_, frame, 0);
+}
+
+std::string TCustomFFmpeg::Impl::FilterChain(const OutputStream& ost,
+                                             const FilterSource& source) const {
+  const PendingOptions& o = ost.settings;
+  std::vector<std::string> parts;
+  if (ost.kind == kVideo) {
+    if (!o.video_filters.empty()) parts.push_back(o.video_filters);
+    if (ost.cfr)
+      parts.push_back("fps=" + std::to_string(ost.frame_rate.num) + "/" +
+                      std::to_string(ost.frame_rate.den));
+    if (ost.enc) {
+      parts.push_back("scale=" + std::to_string(ost.enc->width) + ":" +
+                      std::to_string(ost.enc->height));
+      parts.push_back(std::string("format=") + FF().av_get_pix_fmt_name(ost.enc->pix_fmt));
+    } else {
+      if (o.width > 0)
+        parts.push_back("scale=" + std::to_string(o.width) + ":" + std::to_string(o.height));
+      std::string formats = o.pix_fmt;
+      if (formats.empty())
+        for (const AVPixelFormat f : UsablePixelFormats(ost.codec))
+          formats += (formats.empty() ? "" : "|") + std::string(FF().av_get_pix_fmt_name(f));
+      if (!formats.empty()) parts.push_back("format=" + formats);
+    }
+  } else {
+    if (o.volume != 256) {
+      char text[64];
+      std::snprintf(text, sizeof text, "volume=%.6f", o.volume / 256.0);
+      parts.push_back(text);
+    }
+    const int async = parser.global().audio_sync;
+    if (async > 0) parts.push_back("aresample=async=" + std::to_string(async) + ":first_pts=0");
+    std::string fmts, rates, layouts;
+    if (ost.enc) {
+      fmts = FF().av_get_sample_fmt_name(ost.enc->sample_fmt);
+      rates = std::to_string(ost.enc->sample_rate);
+      layouts = ChannelLayoutText(ost.enc->ch_layout);
+    } else {
+      fmts = !o.sample_fmt.empty()
+                 ? o.sample_fmt
+                 : JoinList<AVSampleFormat>(ost.codec->sample_fmts, AV_SAMPLE_FMT_NONE,
+                                            [](AVSampleFormat f) {
+                                              return std::string(FF().av_get_sample_fmt_name(f));
+                                            });
+      rates = o.sample_rate > 0 ? std::to_string(o.sample_rate)
+                                : JoinList<int>(ost.codec->supported_samplerates, 0,
+                                                [](int r) { return std::to_string(r); });
+      if (o.channels > 0) {
+        AVChannelLayout layout{};
+        FF().av_channel_layout_default(&layout, o.channels);
+        layouts = ChannelLayoutText(layout);
+        FF().av_channel_layout_uninit(&layout);
+      } else if (ost.codec->ch_layouts) {
+        bool has_source = false;
+        for (const AVChannelLayout* l = ost.codec->ch_layouts; l->nb_channels; ++l)
+          has_source |= l->order == AV_CHANNEL_ORDER_NATIVE && l->u.mask == source.channel_mask;
+        if (!has_source)
+          for (const AVChannelLayout* l = ost.codec->ch_layouts; l->nb_channels; ++l)
+            layouts += (layouts.empty() ? "" : "|") + ChannelLayoutText(*l);
+      }
+    }
+    std::string aformat;
+    if (!fmts.empty()) aformat += "sample_fmts=" + fmts;
+    if (!rates.empty()) aformat += (aformat.empty() ? "" : ":") + ("sample_rates=" + rates);
+    if (!layouts.empty()) aformat += (aformat.empty() ? "" : ":") + ("channel_layouts=" + layouts);
+    if (!aformat.empty()) parts.push_back("aformat=" + aformat);
+  }
+  std::string chain;
+  for (const auto& p : parts) chain += (chain.empty() ? "" : ",") + p;
+  return chain;
+}
+
+void TCustomFFmpeg::Impl::ConfigureFilter(OutputStream& ost, const FilterSource& source,
+                                          const std::string& chain) {
+  ost.filter.Configure(source, chain, ost.options.ScalerFlags(), &owner);
+  SetFilterFrameSize(ost);
+}
+
+void TCustomFFmpeg::Impl::SetFilterFrameSize(OutputStream& ost) {
+  // An audio encoder without variable frame sizes takes frames of exactly its frame size.
+  if (ost.kind == kAudio && ost.enc && ost.enc->frame_size > 0 &&
+      !(ost.codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE))
+    FF().av_buffersink_set_frame_size(ost.filter.sink(), ost.enc->frame_size);
+}
+
+void TCustomFFmpeg::Impl::FilterFrame(OutputStream& ost, AVFrame* frame, const InputStream& ist) {
+  // The frame may feed several output streams: its time stamp is restored on every way out.
+  struct RestorePts {
+    AVFrame* frame;
+    int64_t pts;
+    ~RestorePts() { frame->pts = pts; }
+  } restore{frame, frame->pts};
+  const InputFile& ifile = inputs[ost.source_file];
+  const PendingOptions& o = outputs[ost.file].settings;
+  AVRational tb = ist.st->time_base;
+  if (ost.kind == kAudio) {
+    // Audio is filtered in samples: its time base is the sample rate.
+    const AVRational audio_tb{1, frame->sample_rate};
+    if (frame->pts != AV_NOPTS_VALUE) frame->pts = FF().av_rescale_q(frame->pts, tb, audio_tb);
+    tb = audio_tb;
+  }
+  if (frame->pts != AV_NOPTS_VALUE) {
+    // An output's ss drops what comes before it and starts the output there.
+    const int64_t output_start = o.start_time != AV_NOPTS_VALUE ? o.start_time : 0;
+    frame->pts -= FF().av_rescale_q(output_start, AV_TIME_BASE_Q, tb);
+    const int64_t pts_us = FF().av_rescale_q(frame->pts, tb, AV_TIME_BASE_Q);
+    if ((ifile.start_time != AV_NOPTS_VALUE || output_start > 0) && pts_us < 0) return;
+    if (o.recording_time != AV_NOPTS_VALUE && pts_us >= o.recording_time) {
+      // What the graph still holds belongs before the end.
+      if (ost.filter.configured()) {
+        ost.filter.Close(ost.source_end);
+        DrainFilter(ost);
+      }
+      FinishStream(ost);
+      return;
+    }
+  }
+  const FilterSource source =
+      FilterSource::FromFrame(ost.kind == kVideo ? AVMEDIA_TYPE_VIDEO : AVMEDIA_TYPE_AUDIO, frame,
+                              tb, ost.filter.source().frame_rate);
+  if (!ost.filter.configured() || !source.SameFormat(ost.filter.source())) {
+    // The input changed its format: finish what the old graph holds, then build a new one
+    // that still ends in the encoder's format.
+    if (ost.filter.configured()) {
+      ost.filter.Close(ost.source_end);
+      DrainFilter(ost);
+    }
+    ConfigureFilter(ost, source, ost.filter_chain);
+  }
+  ++ost.frames_in;
+  if (frame->pts != AV_NOPTS_VALUE) {
+    const int64_t length = ost.kind == kAudio ? frame->nb_samples : frame->pkt_duration;
+    ost.source_end = frame->pts + std::max<int64_t>(length, 0);
+  }
+  if (ost.filter.Push(frame) < 0) throw FFmpegException("Error while filtering");
+  DrainFilter(ost);
+}
+
+void TCustomFFmpeg::Impl::DrainFilter(OutputStream& ost) {
+  for (;;) {
+    const int r = ost.filter.Pull(filtered.get());
+    if (r == AVERROR(EAGAIN) || r == AVERROR_EOF) return;
+    if (r < 0) throw FFmpegException("Error while filtering");
+    ++ost.frames_out;
+    if (!ost.finished) {
+      filtered->pts = filtered->pts == AV_NOPTS_VALUE
+                          ? AV_NOPTS_VALUE
+                          : FF().av_rescale_q(filtered->pts,
+                                              FF().av_buffersink_get_time_base(ost.filter.sink()),
+                                              ost.enc->time_base);
+      EncodeFrame(ost, filtered.get());
+    }
+    FF().av_frame_unref(filtered.get());
+  }
 }
 
 }  // namespace tallowin::media

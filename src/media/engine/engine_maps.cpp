@@ -9,6 +9,7 @@
 
 #include "media/engine/engine_state.h"
 #include "media/runtime/ff_exception.h"
+#include "media/runtime/text_format.h"
 
 namespace tallowin::media {
 namespace {
@@ -173,6 +174,81 @@ void TCustomFFmpeg::Impl::CarryOverMetadata() {
         throw FFmpegException("Out of memory");
     }
   }
+}
+
+void TCustomFFmpeg::Impl::MapStreams() {
+  for (size_t f = 0; f < outputs.size(); ++f)
+    if (outputs[f].streams.empty())
+      throw FFmpegException("Output file #" + std::to_string(f) + " does not contain any stream");
+  const auto& maps = parser.global().stream_maps;
+  if (!maps.empty()) {
+    if (maps.size() != ostreams.size())
+      throw FFmpegException("Number of stream maps must match number of output streams");
+    for (size_t k = 0; k < maps.size(); ++k) {
+      const auto& m = maps[k];
+      OutputStream& ost = ostreams[k];
+      if (m.file < 0 || m.file >= static_cast<int>(inputs.size()) || m.stream < 0 ||
+          m.stream >= static_cast<int>(inputs[m.file].streams.size()))
+        throw FFmpegException("Could not find input stream #" + std::to_string(m.file) + "." +
+                              std::to_string(m.stream));
+      if (m.sync_file < 0 || m.sync_file >= static_cast<int>(inputs.size()) || m.sync_stream < 0 ||
+          m.sync_stream >= static_cast<int>(inputs[m.sync_file].streams.size()))
+        throw FFmpegException("Could not find sync stream #" + std::to_string(m.sync_file) + "." +
+                              std::to_string(m.sync_stream));
+      const AVMediaType in_type = inputs[m.file].streams[m.stream].st->codecpar->codec_type;
+      if (in_type != MediaType(ost.kind)) {
+        char text[256];
+        std::snprintf(text, sizeof text,
+                      "Codec type mismatch for mapping #%d.%d (%s) -> #%d.%d (%s)", m.file,
+                      m.stream, MediaTypeName(in_type).c_str(), ost.file, ost.st->index,
+                      MediaTypeName(MediaType(ost.kind)).c_str());
+        throw FFmpegException(text);
+      }
+      ost.source_file = m.file;
+      ost.source_stream = m.stream;
+    }
+    return;
+  }
+  for (size_t k = 0; k < ostreams.size(); ++k) {
+    OutputStream& ost = ostreams[k];
+    const auto [file, stream] =
+        ChooseSource(static_cast<int>(k), 0, static_cast<int>(inputs.size()));
+    if (file < 0)
+      throw FFmpegException(
+          FormatText("Could not find input stream matching output stream #%d.%d (%s)", ost.file,
+                     ost.st->index, MediaTypeName(MediaType(ost.kind)).c_str()));
+    ost.source_file = file;
+    ost.source_stream = stream;
+  }
+}
+
+std::pair<int, int> TCustomFFmpeg::Impl::ChooseSource(int k, int first, int end) const {
+  // The first stream of a kind in an output file reads the inputs' best stream of that kind; a
+  // further one (newaudio...) reads the next stream of the kind that its file does not read yet,
+  // and the best one again when none is left.
+  const OutputStream& ost = ostreams[k];
+  const AVMediaType type = MediaType(ost.kind);
+  auto read_by_file = [&](int f, int s) {
+    for (int j = 0; j < k; ++j)
+      if (ostreams[j].file == ost.file && ostreams[j].source_file == f &&
+          ostreams[j].source_stream == s)
+        return true;
+    return false;
+  };
+  std::pair<int, int> reuse{-1, -1};
+  for (int f = first; f < end; ++f) {
+    const InputFile& in = inputs[f];
+    const int best = FF().av_find_best_stream(in.ctx.get(), type, -1, -1, nullptr, 0);
+    if (best < 0 || in.streams[best].st->discard == AVDISCARD_ALL) continue;
+    if (reuse.first < 0) reuse = {f, best};
+    if (!read_by_file(f, best)) return {f, best};
+    for (int s = 0; s < static_cast<int>(in.streams.size()); ++s) {
+      const AVStream* st = in.streams[s].st;
+      if (st->codecpar->codec_type == type && st->discard != AVDISCARD_ALL && !read_by_file(f, s))
+        return {f, s};
+    }
+  }
+  return reuse;
 }
 
 }  // namespace tallowin::media

@@ -7,8 +7,14 @@
 #include "media/runtime/ff_errors.h"
 #include "media/runtime/ff_exception.h"
 #include "media/runtime/ff_load.h"
+#include "media/runtime/text_format.h"
 
 namespace tallowin::media {
+
+std::string MediaTypeName(AVMediaType type) {
+  const char* name = FF().av_get_media_type_string(type);
+  return name ? name : "unknown";
+}
 
 int TCustomFFmpeg::Impl::ChooseInput() const {
   // The output stream that is furthest behind decides which input is read next.
@@ -25,9 +31,48 @@ int TCustomFFmpeg::Impl::ChooseInput() const {
   return file;
 }
 
+void TCustomFFmpeg::Impl::SetUpStreams() {
+  for (auto& ost : ostreams) {
+    InputStream& ist = inputs[ost.source_file].streams[ost.source_stream];
+    const PendingOptions& o = ost.settings;
+    const std::string type = MediaTypeName(MediaType(ost.kind));
+    ist.used = true;
+    ist.outputs.push_back(static_cast<int>(&ost - ostreams.data()));
+    if (ost.kind == kSubtitle && !ost.copy)
+      throw FFmpegException(FormatText("Unsupported codec for output stream #%d.%d (%s)", ost.file,
+                                       ost.st->index, type.c_str()));
+    if (ost.copy) {
+      if (ost.kind == kAudio && o.volume != 256)
+        throw FFmpegException("-acodec copy and -vol are incompatible (frames are not decoded)");
+      if (ost.kind == kAudio && owner.OnAudioHook)
+        throw FFmpegException(
+            "-acodec copy and AudioHook are incompatible (frames are not decoded)");
+      if (ost.kind == kVideo && (owner.OnVideoInputHook || owner.OnVideoOutputHook))
+        throw FFmpegException(
+            "-vcodec copy and VideoHook are incompatible (frames are not decoded)");
+      SetUpStreamCopy(ost, ist);
+      continue;
+    }
+    if (!ost.codec)
+      throw FFmpegException(
+          FormatText("Encoder (codec id %d) not found for output stream #%d.%d (%s)",
+                     ost.st->codecpar->codec_id, ost.file, ost.st->index, type.c_str()));
+    ist.decoding = true;
+    OpenDecoder(ost.source_file, ost.source_stream);
+    const FilterSource source = DecoderSource(ost, ist);
+    if (ost.kind == kVideo) ChooseFrameRate(ost, ist);
+    ChooseSupportedFormats(ost);
+    ConfigureFilter(ost, source, FilterChain(ost, source));
+    OpenEncoder(ost, source);
+    // From now on the graph ends in the encoder's format, whatever the input changes to.
+    ost.filter_chain = FilterChain(ost, source);
+    SetFilterFrameSize(ost);
+  }
+}
+
 void TCustomFFmpeg::Impl::Transcode() {
   MapStreams();
-  PrepareStreams();
+  SetUpStreams();
   CopyChapters();
   ApplyMetadataMaps();
   CarryOverMetadata();
@@ -65,7 +110,7 @@ void TCustomFFmpeg::Impl::Transcode() {
           FlushInput(file);
         continue;
       }
-      ProcessPacket(file, packet.get());
+      DemuxPacket(file, packet.get());
       FF().av_packet_unref(packet.get());
       MaybeReport(file);
     }
@@ -85,16 +130,6 @@ void TCustomFFmpeg::Impl::Flush() {
       EncodeFrame(ost, nullptr);
     }
     ost.finished = true;
-  }
-}
-
-void TCustomFFmpeg::Impl::WriteTrailers() {
-  for (auto& file : outputs) {
-    if (!file.header_written || file.trailer_written) continue;
-    FlushBitstreamFilters(file);
-    file.trailer_written = true;
-    const int r = FF().av_write_trailer(file.ctx.get());
-    if (r < 0) throw FFmpegException(FileErrorText(file.name, r));
   }
 }
 

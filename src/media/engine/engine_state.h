@@ -1,5 +1,6 @@
 // The engine's inner state: the opened files, their streams, the run flags and the worker. Shared
-// by the pieces of the pipeline (input, output, stream setup, run loop, report, run control).
+// by run control (ffmpeg.cpp), the run loop (engine_run.cpp) and the stage files: demux, decode,
+// filter, encode, mux, with bitstream filters, maps, join, hooks and reports.
 #pragma once
 
 #include <atomic>
@@ -109,6 +110,9 @@ struct VideoHookState {
 // A file name as the file protocol sees it ("file:" taken off).
 std::string LocalPath(const std::string& name);
 
+// The libraries' name of a media type ("video", "data"...), "unknown" for none.
+std::string MediaTypeName(AVMediaType type);
+
 struct OutputFile {
   OutputContextPtr ctx;
   std::string name;
@@ -185,11 +189,61 @@ struct TCustomFFmpeg::Impl {
   // After a failure: removes each output file that this task created and that got no packet
   // (a header alone is no data). Files that were there before are left as they are.
   void RemoveEmptyOutputs();
+
+  // The run (engine_run.cpp): set-up in stage order, the main loop, flushing and clean-up.
+  void Run();
+  void Transcode();
+  // Links every output stream to its source and sets up stream copy or decode -> filter ->
+  // encode for it.
+  void SetUpStreams();
+  int ChooseInput() const;
+  void Flush();
+  void CloseFiles();
+  void Terminate();
+
+  // Demux (engine_demux.cpp): opening an input, and each packet read from it.
+  void OpenInputFile(const std::string& name);
+  void DemuxPacket(int file, AVPacket* pkt);
+
+  // Stream mapping (engine_maps.cpp): the source of every output stream; chapters, metadata
+  // maps and the metadata that carries over from the inputs.
+  void MapStreams();
+  // The input stream (file, stream) that output stream k reads without maps, from the inputs
+  // first..end-1; (-1, -1) when none has its kind.
+  std::pair<int, int> ChooseSource(int k, int first, int end) const;
+  void CopyChapters();
+  void ApplyMetadataMaps();
+  void CarryOverMetadata();
+
+  // Decode (engine_decode.cpp).
+  void OpenDecoder(int file, int stream);
+  // The format of the decoder's frames, where the output stream's filter graph starts.
+  FilterSource DecoderSource(const OutputStream& ost, const InputStream& ist) const;
+  void DecodePacket(int file, int stream, AVPacket* pkt);
   // Moves a decoded frame whose time jumps past dts_delta_threshold next to the one before it.
   void KeepFramesContinuous(InputStream& ist, AVFrame* frame);
+  // At the end of an input: drains its decoders and filters and finishes its output streams.
+  void FlushInput(int file);
 
-  // Opening (engine_input.cpp, engine_output.cpp).
-  void OpenInputFile(const std::string& name);
+  // Filter (engine_filter.cpp).
+  std::string FilterChain(const OutputStream& ost, const FilterSource& source) const;
+  void ConfigureFilter(OutputStream& ost, const FilterSource& source, const std::string& chain);
+  void SetFilterFrameSize(OutputStream& ost);
+  void FilterFrame(OutputStream& ost, AVFrame* frame, const InputStream& ist);
+  void DrainFilter(OutputStream& ost);
+
+  // Encode (engine_encode.cpp).
+  void ChooseFrameRate(OutputStream& ost, const InputStream& ist);
+  // The closest sample rate, sample format and pixel format that the encoder supports.
+  void ChooseSupportedFormats(OutputStream& ost);
+  void OpenEncoder(OutputStream& ost, const FilterSource& source);
+  void EncodeFrame(OutputStream& ost, AVFrame* frame);
+  // One vstats line for an encoded video packet (encoder time base).
+  void WriteVideoStats(OutputStream& ost, const AVPacket* pkt, int picture_type);
+  void FinishStream(OutputStream& ost);
+
+  // Mux (engine_mux.cpp): opening an output with its streams, copied streams, headers, packets
+  // and trailers.
   void OpenOutputFile(const std::string& name, bool join);
   void OpenOutputStreams(OutputFile& file, int file_index, const AVOutputFormat* format,
                          const std::string& name, bool join);
@@ -198,6 +252,17 @@ struct TCustomFFmpeg::Impl {
   // newvideo, newaudio, newsubtitle: one more stream of `kind` in the last output file, with the
   // pending options of that kind.
   void AddStreamToLastOutput(StreamKind kind);
+  void SetUpStreamCopy(OutputStream& ost, const InputStream& ist);
+  void WriteHeaders();
+  void MuxPacket(OutputStream& ost, AVPacket* pkt, AVRational source_time_base);
+  void CopyPacket(OutputStream& ost, const InputFile& ifile, const AVPacket* pkt);
+  void WriteTrailers();
+
+  // Bitstream filters (engine_bsf.cpp), between the encoder or stream copy and the muxer.
+  void WritePacket(OutputStream& ost, AVPacket* pkt, AVRational source_time_base);
+  void OpenBitstreamFilters(OutputStream& ost);
+  void FilterPackets(OutputStream& ost, AVPacket* pkt);  // null: the end of the stream
+  void FlushBitstreamFilters(OutputFile& file);
 
   // Join mode (engine_join.cpp): checks the inputs and sets the expected duration; moves the
   // output streams from an input that ended to the next one.
@@ -206,51 +271,11 @@ struct TCustomFFmpeg::Impl {
   void AdvanceJoin(int file);
   void DrainJoinedFilter(OutputStream& ost);
 
-  // The run (engine_run.cpp and the pipeline files).
-  void Run();
-  void Transcode();
-  void MapStreams();
-  // The input stream (file, stream) that output stream k reads without maps, from the inputs
-  // first..end-1; (-1, -1) when none has its kind.
-  std::pair<int, int> ChooseSource(int k, int first, int end) const;
-  // Chapters, metadata maps and the metadata that carries over from the inputs
-  // (engine_maps.cpp).
-  void CopyChapters();
-  void ApplyMetadataMaps();
-  void CarryOverMetadata();
-  void PrepareStreams();
-  void OpenDecoder(int file, int stream);
-  void OpenEncoder(OutputStream& ost, const FilterSource& source);
-  // The closest sample rate, sample format and pixel format that the encoder supports.
-  void ChooseSupportedFormats(OutputStream& ost);
-  std::string FilterChain(const OutputStream& ost, const FilterSource& source) const;
-  void WriteHeaders();
-  void ProcessPacket(int file, AVPacket* pkt);
-  void DecodePacket(int file, int stream, AVPacket* pkt);
-  void FilterFrame(OutputStream& ost, AVFrame* frame, const InputStream& ist);
-  // The hooks: a picture goes through the handler as a bitmap (and back when it was changed);
-  // decoded audio is handed over interleaved.
+  // Hooks (engine_hooks.cpp): a picture goes through the handler as a bitmap (and back when it
+  // was changed); decoded audio is handed over interleaved.
   void RunVideoHook(VideoHookState& hook, const VideoHookEvent& handler, AVFrame* frame,
                     int frame_number, int64_t pts_us);
   void RunAudioHook(AVFrame* frame, AVRational time_base);
-  void DrainFilter(OutputStream& ost);
-  void EncodeFrame(OutputStream& ost, AVFrame* frame);
-  // One vstats line for an encoded video packet (encoder time base).
-  void WriteVideoStats(OutputStream& ost, const AVPacket* pkt, int picture_type);
-  // Through the stream's bitstream filters (engine_bsf.cpp), then to the muxer.
-  void WritePacket(OutputStream& ost, AVPacket* pkt, AVRational source_time_base);
-  void OpenBitstreamFilters(OutputStream& ost);
-  void FilterPackets(OutputStream& ost, AVPacket* pkt);  // null: the end of the stream
-  void FlushBitstreamFilters(OutputFile& file);
-  void MuxPacket(OutputStream& ost, AVPacket* pkt, AVRational source_time_base);
-  void CopyPacket(OutputStream& ost, const InputFile& ifile, const AVPacket* pkt);
-  void FinishStream(OutputStream& ost);
-  void FlushInput(int file);
-  void Flush();
-  int ChooseInput() const;
-  void WriteTrailers();
-  void CloseFiles();
-  void Terminate();
 
   // Reports (engine_report.cpp).
   void MaybeReport(int file_index);

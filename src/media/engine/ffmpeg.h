@@ -2,11 +2,13 @@
 // ffmpeg command-line tool did, opens inputs and outputs in the order the caller adds them, and
 // runs the transcoding loop over the FFmpeg libraries, in a worker thread or in the caller's.
 //
-// The engine is this folder: run control (this class, ffmpeg.cpp), the run loop (engine_run.cpp)
-// and one file per pipeline stage: inputs (engine_input.cpp), decode, filter (engine_filter.cpp),
-// encode and mux (engine_streams.cpp, engine_frames.cpp, engine_output.cpp), with two-pass,
-// bitstream filters, maps, join, hooks, progress reports and local files beside them; the state
-// they share is engine_state.h. Options come in through the parser of media/options.
+// The engine is this folder: run control (this class, ffmpeg.cpp), the run loop and set-up order
+// (engine_run.cpp), and one file per pipeline stage, each with its set-up and its per-frame work:
+// engine_demux.cpp (inputs, packets read), engine_decode.cpp, engine_filter.cpp,
+// engine_encode.cpp (opening encoders, encoding) and engine_mux.cpp (outputs, headers, packets
+// written, trailers). Beside them: two-pass logs, bitstream filters, stream and metadata maps,
+// join mode, hooks, progress reports and local files; engine_state.h is the state they share.
+// Options come in through the parser of media/options (option_parser.h).
 #pragma once
 
 #include <chrono>

@@ -1,13 +1,16 @@
-// Opening an output file with the pending options: its format, its streams, metadata and file.
+// The mux stage: opening an output file with the pending options (its format, streams, metadata
+// and file), setting up copied streams, writing the headers, every packet and the trailers.
 #include <sys/stat.h>
 
 #include <ctime>
+#include <numeric>
 
 #include "media/engine/engine_state.h"
 #include "media/options/legacy_formats.h"
 #include "media/runtime/ff_errors.h"
 #include "media/runtime/ff_exception.h"
 #include "media/runtime/ff_load.h"
+#include "media/runtime/text_format.h"
 
 namespace tallowin::media {
 namespace {
@@ -228,6 +231,130 @@ void TCustomFFmpeg::Impl::AddStreamToLastOutput(StreamKind kind) {
   // A stream cannot be taken out of the file again: every check comes first.
   if (joined) CheckJoinKind(kind);
   AddOutputStream(file, file_index, kind, settings, parser.generic());
+}
+
+void TCustomFFmpeg::Impl::SetUpStreamCopy(OutputStream& ost, const InputStream& ist) {
+  const OutputFile& file = outputs[ost.file];
+  AVCodecParameters* par = ost.st->codecpar;
+  const uint32_t user_tag = par->codec_tag;
+  if (FF().avcodec_parameters_copy(par, ist.st->codecpar) < 0)
+    throw FFmpegException(FormatText("Unsupported codec for output stream #%d.%d (%s)", ost.file,
+                                     ost.st->index, MediaTypeName(MediaType(ost.kind)).c_str()));
+  const AVOutputFormat* of = file.ctx->oformat;
+  if (user_tag) {
+    par->codec_tag = user_tag;
+  } else if (of->codec_tag && par->codec_tag &&
+             FF().av_codec_get_id(of->codec_tag, par->codec_tag) != par->codec_id) {
+    par->codec_tag = 0;  // the container would reject the input's tag
+  }
+  // The stream's timing as the container wants it (AVI counts in frames, with the codec's
+  // ticks per frame), with copytb the demuxer's time base.
+  ost.st->time_base = ist.st->time_base;
+  if (FF().avformat_transfer_internal_stream_timing_info(
+          of, ost.st, ist.st, parser.global().copy_tb ? AVFMT_TBCF_DEMUXER : AVFMT_TBCF_AUTO) >=
+      0) {
+    const AVRational tb = FF().av_stream_get_codec_timebase(ost.st);
+    if (tb.num > 0 && tb.den > 0) {
+      const int common = std::gcd(tb.num, tb.den);
+      ost.st->time_base = AVRational{tb.num / common, tb.den / common};
+    }
+  }
+  ost.st->avg_frame_rate = ist.st->avg_frame_rate;
+  ost.st->r_frame_rate = ist.st->r_frame_rate;
+  ost.st->sample_aspect_ratio = ist.st->sample_aspect_ratio;
+}
+
+void TCustomFFmpeg::Impl::WriteHeaders() {
+  for (size_t f = 0; f < outputs.size(); ++f) {
+    OutputFile& file = outputs[f];
+    AVFormatContext* oc = file.ctx.get();
+    FF().av_dict_set(&oc->metadata, "encoder", nullptr, 0);
+    for (int index : file.streams) OpenBitstreamFilters(ostreams[index]);
+    Dictionary opts(file.options.FormatOptions());
+    if (file.settings.mux_preload >= 0)
+      FF().av_dict_set_int(&opts, "preload",
+                           static_cast<int64_t>(file.settings.mux_preload * AV_TIME_BASE), 0);
+    if (parser.global().loop_output >= 0)
+      FF().av_dict_set_int(&opts, "loop", parser.global().loop_output, 0);
+    if (FF().avformat_write_header(oc, &opts) < 0)
+      throw FFmpegException("Could not write header for output file #" + std::to_string(f) +
+                            " (incorrect codec parameters ?)");
+    file.header_written = true;
+  }
+  Log(llVerbose, "Stream mapping:");
+  for (const auto& ost : ostreams) {
+    char text[128];
+    std::snprintf(text, sizeof text, "  Stream #%d.%d -> #%d.%d (%s)", ost.source_file,
+                  ost.source_stream, ost.file, ost.st->index, ost.copy ? "copy" : ost.codec->name);
+    Log(llVerbose, text);
+  }
+}
+
+void TCustomFFmpeg::Impl::MuxPacket(OutputStream& ost, AVPacket* pkt, AVRational source_tb) {
+  OutputFile& file = outputs[ost.file];
+  FF().av_packet_rescale_ts(pkt, source_tb, ost.st->time_base);
+  pkt->stream_index = ost.st->index;
+  const int64_t end = pkt->pts != AV_NOPTS_VALUE   ? pkt->pts + pkt->duration
+                      : pkt->dts != AV_NOPTS_VALUE ? pkt->dts + pkt->duration
+                                                   : AV_NOPTS_VALUE;
+  if (end != AV_NOPTS_VALUE) {
+    const int64_t end_us = FF().av_rescale_q(end, ost.st->time_base, AV_TIME_BASE_Q);
+    if (ost.position == AV_NOPTS_VALUE || end_us > ost.position) ost.position = end_us;
+  }
+  ost.bytes += pkt->size;
+  ++file.packets;
+  const int r = FF().av_interleaved_write_frame(file.ctx.get(), pkt);
+  if (r < 0) throw FFmpegException(FileErrorText(file.name, r));
+  const int64_t limit = file.settings.limit_filesize;
+  if (limit > 0 && file.ctx->pb && FF().avio_seek(file.ctx->pb, 0, SEEK_CUR) >= limit) {
+    for (int index : file.streams) {
+      ostreams[index].finished = true;
+      ostreams[index].flushed = true;  // nothing more may be written to this file
+    }
+  }
+}
+
+void TCustomFFmpeg::Impl::CopyPacket(OutputStream& ost, const InputFile& ifile,
+                                     const AVPacket* pkt) {
+  if (ost.finished) return;
+  const PendingOptions& o = outputs[ost.file].settings;
+  const AVRational tb = ifile.streams[pkt->stream_index].st->time_base;
+  if (!ost.copy_seen_key) {
+    if (!(pkt->flags & AV_PKT_FLAG_KEY) && !parser.global().copy_initial_nonkeyframes) return;
+    ost.copy_seen_key = true;
+  }
+  const int64_t output_start = o.start_time != AV_NOPTS_VALUE ? o.start_time : 0;
+  const int64_t shift = FF().av_rescale_q(output_start, AV_TIME_BASE_Q, tb);
+  const int64_t ts = pkt->dts != AV_NOPTS_VALUE ? pkt->dts : pkt->pts;
+  if (ts != AV_NOPTS_VALUE) {
+    const int64_t ts_us = FF().av_rescale_q(ts - shift, tb, AV_TIME_BASE_Q);
+    if (output_start > 0 && ts_us < 0) return;
+    if (o.recording_time != AV_NOPTS_VALUE && ts_us >= o.recording_time) {
+      FinishStream(ost);
+      return;
+    }
+    if (ifile.start_time != AV_NOPTS_VALUE && ts_us < 0 && !(pkt->flags & AV_PKT_FLAG_KEY)) return;
+  }
+  if (ost.frames_encoded >= ost.max_frames) {
+    FinishStream(ost);
+    return;
+  }
+  if (FF().av_packet_ref(encoded.get(), pkt) < 0) throw FFmpegException("Could not copy packet");
+  if (encoded->pts != AV_NOPTS_VALUE) encoded->pts -= shift;
+  if (encoded->dts != AV_NOPTS_VALUE) encoded->dts -= shift;
+  ++ost.frames_encoded;
+  WritePacket(ost, encoded.get(), tb);
+  FF().av_packet_unref(encoded.get());
+}
+
+void TCustomFFmpeg::Impl::WriteTrailers() {
+  for (auto& file : outputs) {
+    if (!file.header_written || file.trailer_written) continue;
+    FlushBitstreamFilters(file);
+    file.trailer_written = true;
+    const int r = FF().av_write_trailer(file.ctx.get());
+    if (r < 0) throw FFmpegException(FileErrorText(file.name, r));
+  }
 }
 
 }  // namespace tallowin::media

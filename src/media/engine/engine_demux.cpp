@@ -1,7 +1,9 @@
-// Opening an input file with the pending options.
+// The demux stage: opening an input file with the pending options, and each packet read from it
+// on its way in (time stamp offsets, the discontinuity rule, ts scales) to stream copy or decoding.
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 
 #include "media/engine/engine_state.h"
 #include "media/runtime/ff_errors.h"
@@ -140,6 +142,44 @@ void TCustomFFmpeg::Impl::OpenInputFile(const std::string& name) {
     if (duration > total_duration) total_duration = duration;
   }
   inputs.push_back(std::move(file));
+}
+
+void TCustomFFmpeg::Impl::DemuxPacket(int file, AVPacket* pkt) {
+  InputFile& ifile = inputs[file];
+  if (pkt->stream_index < 0 || pkt->stream_index >= static_cast<int>(ifile.streams.size())) return;
+  InputStream& ist = ifile.streams[pkt->stream_index];
+  if (!ist.used) return;
+  AVStream* st = ist.st;
+  const AVRational tb = st->time_base;
+  const GlobalOptions& g = parser.global();
+
+  // The discontinuity rule of formats whose time stamps may jump (MPEG-TS and the like).
+  if (pkt->dts != AV_NOPTS_VALUE && ist.next_dts != AV_NOPTS_VALUE &&
+      (ifile.ctx->iformat->flags & AVFMT_TS_DISCONT) && !g.copy_ts) {
+    const int64_t dts_us = FF().av_rescale_q(pkt->dts, tb, AV_TIME_BASE_Q) + ifile.ts_offset;
+    const int64_t delta = dts_us - ist.next_dts;
+    if (std::llabs(delta) > static_cast<int64_t>(g.dts_delta_threshold * AV_TIME_BASE)) {
+      ifile.ts_offset -= delta;
+      char text[96];
+      std::snprintf(text, sizeof text, "timestamp discontinuity %lld, new offset= %lld",
+                    static_cast<long long>(delta), static_cast<long long>(-ifile.ts_offset));
+      Log(llVerbose, text);
+    }
+  }
+  const int64_t offset = FF().av_rescale_q(ifile.ts_offset, AV_TIME_BASE_Q, tb);
+  if (pkt->pts != AV_NOPTS_VALUE) pkt->pts += offset;
+  if (pkt->dts != AV_NOPTS_VALUE) pkt->dts += offset;
+  const auto scale = ifile.ts_scale.find(pkt->stream_index);
+  if (scale != ifile.ts_scale.end()) {
+    if (pkt->pts != AV_NOPTS_VALUE) pkt->pts = static_cast<int64_t>(pkt->pts * scale->second);
+    if (pkt->dts != AV_NOPTS_VALUE) pkt->dts = static_cast<int64_t>(pkt->dts * scale->second);
+  }
+  if (pkt->dts != AV_NOPTS_VALUE)
+    ist.next_dts = FF().av_rescale_q(pkt->dts + pkt->duration, tb, AV_TIME_BASE_Q);
+
+  for (int index : ist.outputs)
+    if (ostreams[index].copy) CopyPacket(ostreams[index], ifile, pkt);
+  if (ist.decoding) DecodePacket(file, pkt->stream_index, pkt);
 }
 
 }  // namespace tallowin::media
