@@ -51,24 +51,24 @@ int BitstreamFilterChain::Receive(AVPacket* pkt) {
 void TCustomFFmpeg::Impl::OpenBitstreamFilters(OutputStream& ost) {
   const std::vector<std::string>& filters = ost.settings.bitstream_filters[ost.kind];
   if (filters.empty()) return;
-  const int r = ost.bsf.Init(filters, ost.st->codecpar, ost.st->time_base);
+  const int r = ost.muxer.bsf.Init(filters, ost.st->codecpar, ost.st->time_base);
   if (r < 0)
     throw FFmpegException("Error initializing bitstream filter " + JoinFilters(filters) +
                           " for output stream #" + std::to_string(ost.file) + "." +
                           std::to_string(ost.st->index) + ": " + ErrorCodeText(r));
   // The muxer must see what the filters give out (say, the AudioSpecificConfig that
   // aac_adtstoasc builds, or the Annex B start codes of h264_mp4toannexb).
-  if (FF().avcodec_parameters_copy(ost.st->codecpar, ost.bsf.output_parameters()) < 0)
+  if (FF().avcodec_parameters_copy(ost.st->codecpar, ost.muxer.bsf.output_parameters()) < 0)
     throw FFmpegException("Out of memory");
-  ost.st->time_base = ost.bsf.output_time_base();
+  ost.st->time_base = ost.muxer.bsf.output_time_base();
 }
 
 void TCustomFFmpeg::Impl::WritePacket(OutputStream& ost, AVPacket* pkt, AVRational source_tb) {
-  if (!ost.bsf.active()) {
+  if (!ost.muxer.bsf.active()) {
     MuxPacket(ost, pkt, source_tb);
     return;
   }
-  FF().av_packet_rescale_ts(pkt, source_tb, ost.bsf.input_time_base());
+  FF().av_packet_rescale_ts(pkt, source_tb, ost.muxer.bsf.input_time_base());
   FilterPackets(ost, pkt);
 }
 
@@ -80,7 +80,7 @@ void TCustomFFmpeg::Impl::FilterPackets(OutputStream& ost, AVPacket* pkt) {
     if (parser.global().exit_on_error) throw FFmpegException(text);
     Log(llWarning, text);
   };
-  int r = ost.bsf.Send(pkt);
+  int r = ost.muxer.bsf.Send(pkt);
   if (r < 0) {
     // The packet is dropped; what the chain already holds still comes out.
     failed(r);
@@ -88,8 +88,8 @@ void TCustomFFmpeg::Impl::FilterPackets(OutputStream& ost, AVPacket* pkt) {
   }
   PacketPtr out(FF().av_packet_alloc());
   if (!out) throw FFmpegException("Out of memory");
-  while ((r = ost.bsf.Receive(out.get())) >= 0) {
-    MuxPacket(ost, out.get(), ost.bsf.output_time_base());
+  while ((r = ost.muxer.bsf.Receive(out.get())) >= 0) {
+    MuxPacket(ost, out.get(), ost.muxer.bsf.output_time_base());
     FF().av_packet_unref(out.get());
   }
   if (r != AVERROR(EAGAIN) && r != AVERROR_EOF) failed(r);
@@ -101,7 +101,7 @@ void TCustomFFmpeg::Impl::FlushBitstreamFilters(OutputFile& file) {
   if (limit > 0 && file.ctx->pb && FF().avio_seek(file.ctx->pb, 0, SEEK_CUR) >= limit) return;
   for (int index : file.streams) {
     OutputStream& ost = ostreams[index];
-    if (ost.bsf.active() && !ost.bsf.ended()) FilterPackets(ost, nullptr);
+    if (ost.muxer.bsf.active() && !ost.muxer.bsf.ended()) FilterPackets(ost, nullptr);
   }
 }
 

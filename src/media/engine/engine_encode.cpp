@@ -24,10 +24,10 @@ void TCustomFFmpeg::Impl::ChooseFrameRate(OutputStream& ost, const InputStream& 
     rate = supported[FF().av_find_nearest_q_idx(rate, supported)];
   if (ost.codec->id == AV_CODEC_ID_MPEG4 && rate.den > 65535)
     FF().av_reduce(&rate.num, &rate.den, rate.num, rate.den, 65535);
-  ost.frame_rate = rate;
+  ost.encoder.frame_rate = rate;
   const int vsync = parser.global().video_sync;
   const bool variable_ok = outputs[ost.file].ctx->oformat->flags & AVFMT_VARIABLE_FPS;
-  ost.cfr = vsync == 1 || (vsync < 0 && (!variable_ok || o.frame_rate.num > 0));
+  ost.encoder.cfr = vsync == 1 || (vsync < 0 && (!variable_ok || o.frame_rate.num > 0));
 }
 
 void TCustomFFmpeg::Impl::ChooseSupportedFormats(OutputStream& ost) {
@@ -77,8 +77,8 @@ void TCustomFFmpeg::Impl::OpenEncoder(OutputStream& ost, const FilterSource& sou
       enc->sample_aspect_ratio = FF().av_d2q(o.aspect * enc->height / enc->width, 255);
     else
       enc->sample_aspect_ratio = FF().av_buffersink_get_sample_aspect_ratio(sink);
-    enc->framerate = ost.frame_rate;
-    enc->time_base = av_inv_q(ost.frame_rate);
+    enc->framerate = ost.encoder.frame_rate;
+    enc->time_base = av_inv_q(ost.encoder.frame_rate);
     if (o.intra_only) enc->gop_size = 0;
     // The codec context frees the matrices it was given.
     for (auto [matrix, field] : {std::pair(&o.intra_matrix, &enc->intra_matrix),
@@ -109,8 +109,8 @@ void TCustomFFmpeg::Impl::OpenEncoder(OutputStream& ost, const FilterSource& sou
   }
   if (ost.kind == kVideo) {
     const GlobalOptions& global = parser.global();
-    ost.pass_log.Prepare(o.pass, global.pass_log_file, static_cast<int>(&ost - ostreams.data()),
-                         enc.get(), &opts);
+    ost.encoder.pass_log.Prepare(o.pass, global.pass_log_file,
+                                 static_cast<int>(&ost - ostreams.data()), enc.get(), &opts);
     if (global.vstats || !global.vstats_file.empty())
       vstats.Open(global.vstats_file.empty() ? VideoStatsFile::DefaultName() : global.vstats_file);
   }
@@ -119,26 +119,26 @@ void TCustomFFmpeg::Impl::OpenEncoder(OutputStream& ost, const FilterSource& sou
     throw FFmpegException(open_error);
   ost.st->time_base = enc->time_base;
   if (ost.kind == kVideo) {
-    ost.st->avg_frame_rate = ost.frame_rate;
+    ost.st->avg_frame_rate = ost.encoder.frame_rate;
     ost.st->sample_aspect_ratio = enc->sample_aspect_ratio;
   }
-  ost.enc = std::move(enc);
+  ost.encoder.context = std::move(enc);
 }
 
 void TCustomFFmpeg::Impl::EncodeFrame(OutputStream& ost, AVFrame* frame) {
-  AVCodecContext* enc = ost.enc.get();
+  AVCodecContext* enc = ost.encoder.context.get();
   if (frame) {
     if (ost.kind == kVideo) {
-      if (!ost.cfr && frame->pts != AV_NOPTS_VALUE) {
+      if (!ost.encoder.cfr && frame->pts != AV_NOPTS_VALUE) {
         // Variable rate: a frame that maps onto the previous time stamp is dropped.
-        if (ost.last_pts != AV_NOPTS_VALUE && frame->pts <= ost.last_pts) {
+        if (ost.encoder.last_pts != AV_NOPTS_VALUE && frame->pts <= ost.encoder.last_pts) {
           ++vfr_dropped;
           return;
         }
-        ost.last_pts = frame->pts;
+        ost.encoder.last_pts = frame->pts;
       }
-      frame->pict_type = ForcedKeyFrameDue(ost.settings.forced_key_frames, ost.next_forced_key,
-                                           frame->pts, enc->time_base)
+      frame->pict_type = ForcedKeyFrameDue(ost.settings.forced_key_frames,
+                                           ost.encoder.next_forced_key, frame->pts, enc->time_base)
                              ? AV_PICTURE_TYPE_I
                              : AV_PICTURE_TYPE_NONE;
     }
@@ -161,7 +161,7 @@ void TCustomFFmpeg::Impl::EncodeFrame(OutputStream& ost, AVFrame* frame) {
     throw FFmpegException(ost.kind == kVideo ? "Video encoding failed" : "Audio encoding failed");
   for (;;) {
     r = FF().avcodec_receive_packet(enc, encoded.get());
-    if (r == AVERROR_EOF) ost.pass_log.Write(enc, true);
+    if (r == AVERROR_EOF) ost.encoder.pass_log.Write(enc, true);
     if (r == AVERROR(EAGAIN) || r == AVERROR_EOF) return;
     if (r < 0)
       throw FFmpegException(ost.kind == kVideo ? "Video encoding failed" : "Audio encoding failed");
@@ -171,12 +171,12 @@ void TCustomFFmpeg::Impl::EncodeFrame(OutputStream& ost, AVFrame* frame) {
       if (const uint8_t* stats =
               FF().av_packet_get_side_data(encoded.get(), AV_PKT_DATA_QUALITY_STATS, &size);
           stats && size >= 4) {
-        ost.quality =
+        ost.encoder.quality =
             static_cast<float>(stats[0] | (stats[1] << 8) | (stats[2] << 16) | (stats[3] << 24)) /
             FF_QP2LAMBDA;
         if (size >= 5) picture_type = stats[4];
       }
-      ost.pass_log.Write(enc, false);
+      ost.encoder.pass_log.Write(enc, false);
       if (vstats.is_open()) WriteVideoStats(ost, encoded.get(), picture_type);
     }
     WritePacket(ost, encoded.get(), enc->time_base);
@@ -185,15 +185,16 @@ void TCustomFFmpeg::Impl::EncodeFrame(OutputStream& ost, AVFrame* frame) {
 
 void TCustomFFmpeg::Impl::WriteVideoStats(OutputStream& ost, const AVPacket* pkt,
                                           int picture_type) {
-  const AVCodecContext* enc = ost.enc.get();
+  const AVCodecContext* enc = ost.encoder.context.get();
   const double tb = av_q2d(enc->time_base);
-  ++ost.stats_frames;
-  ost.stats_bytes += pkt->size;
-  const int64_t pts = pkt->pts != AV_NOPTS_VALUE ? pkt->pts : ost.stats_frames - 1;
+  ++ost.encoder.stats_frames;
+  ost.encoder.stats_bytes += pkt->size;
+  const int64_t pts = pkt->pts != AV_NOPTS_VALUE ? pkt->pts : ost.encoder.stats_frames - 1;
   const int64_t duration = pkt->duration > 0 ? pkt->duration : 1;
-  const double frame_duration = ost.frame_rate.num > 0 ? av_q2d(av_inv_q(ost.frame_rate)) : tb;
-  vstats.WriteLine(ost.stats_frames, ost.quality < 0 ? 0 : ost.quality, pkt->size, ost.stats_bytes,
-                   (pts + duration) * tb, frame_duration,
+  const double frame_duration =
+      ost.encoder.frame_rate.num > 0 ? av_q2d(av_inv_q(ost.encoder.frame_rate)) : tb;
+  vstats.WriteLine(ost.encoder.stats_frames, ost.encoder.quality < 0 ? 0 : ost.encoder.quality,
+                   pkt->size, ost.encoder.stats_bytes, (pts + duration) * tb, frame_duration,
                    VideoStatsFile::PictureTypeLetter(picture_type));
 }
 
@@ -202,10 +203,13 @@ void TCustomFFmpeg::Impl::FinishStream(OutputStream& ost) {
   ost.finished = true;
   if (parser.global().shortest)
     for (int index : outputs[ost.file].streams) ostreams[index].finished = true;
-  if (!ost.copy && ost.enc && !ost.flushed && !stop_requested) {
-    ost.flushed = true;
-    EncodeFrame(ost, nullptr);
-  }
+  if (!stop_requested) FlushEncoder(ost);
+}
+
+void TCustomFFmpeg::Impl::FlushEncoder(OutputStream& ost) {
+  if (ost.copy || !ost.encoder.context || ost.flushed) return;
+  ost.flushed = true;
+  EncodeFrame(ost, nullptr);
 }
 
 }  // namespace tallowin::media

@@ -163,13 +163,14 @@ std::string TCustomFFmpeg::Impl::FilterChain(const OutputStream& ost,
   std::vector<std::string> parts;
   if (ost.kind == kVideo) {
     if (!o.video_filters.empty()) parts.push_back(o.video_filters);
-    if (ost.cfr)
-      parts.push_back("fps=" + std::to_string(ost.frame_rate.num) + "/" +
-                      std::to_string(ost.frame_rate.den));
-    if (ost.enc) {
-      parts.push_back("scale=" + std::to_string(ost.enc->width) + ":" +
-                      std::to_string(ost.enc->height));
-      parts.push_back(std::string("format=") + FF().av_get_pix_fmt_name(ost.enc->pix_fmt));
+    if (ost.encoder.cfr)
+      parts.push_back("fps=" + std::to_string(ost.encoder.frame_rate.num) + "/" +
+                      std::to_string(ost.encoder.frame_rate.den));
+    if (ost.encoder.context) {
+      parts.push_back("scale=" + std::to_string(ost.encoder.context->width) + ":" +
+                      std::to_string(ost.encoder.context->height));
+      parts.push_back(std::string("format=") +
+                      FF().av_get_pix_fmt_name(ost.encoder.context->pix_fmt));
     } else {
       if (o.width > 0)
         parts.push_back("scale=" + std::to_string(o.width) + ":" + std::to_string(o.height));
@@ -188,10 +189,10 @@ std::string TCustomFFmpeg::Impl::FilterChain(const OutputStream& ost,
     const int async = parser.global().audio_sync;
     if (async > 0) parts.push_back("aresample=async=" + std::to_string(async) + ":first_pts=0");
     std::string fmts, rates, layouts;
-    if (ost.enc) {
-      fmts = FF().av_get_sample_fmt_name(ost.enc->sample_fmt);
-      rates = std::to_string(ost.enc->sample_rate);
-      layouts = ChannelLayoutText(ost.enc->ch_layout);
+    if (ost.encoder.context) {
+      fmts = FF().av_get_sample_fmt_name(ost.encoder.context->sample_fmt);
+      rates = std::to_string(ost.encoder.context->sample_rate);
+      layouts = ChannelLayoutText(ost.encoder.context->ch_layout);
     } else {
       fmts = !o.sample_fmt.empty()
                  ? o.sample_fmt
@@ -235,9 +236,9 @@ void TCustomFFmpeg::Impl::ConfigureFilter(OutputStream& ost, const FilterSource&
 
 void TCustomFFmpeg::Impl::SetFilterFrameSize(OutputStream& ost) {
   // An audio encoder without variable frame sizes takes frames of exactly its frame size.
-  if (ost.kind == kAudio && ost.enc && ost.enc->frame_size > 0 &&
+  if (ost.kind == kAudio && ost.encoder.context && ost.encoder.context->frame_size > 0 &&
       !(ost.codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE))
-    FF().av_buffersink_set_frame_size(ost.filter.sink(), ost.enc->frame_size);
+    FF().av_buffersink_set_frame_size(ost.filter.sink(), ost.encoder.context->frame_size);
 }
 
 void TCustomFFmpeg::Impl::FilterFrame(OutputStream& ost, AVFrame* frame, const InputStream& ist) {
@@ -304,7 +305,7 @@ void TCustomFFmpeg::Impl::DrainFilter(OutputStream& ost) {
                           ? AV_NOPTS_VALUE
                           : FF().av_rescale_q(filtered->pts,
                                               FF().av_buffersink_get_time_base(ost.filter.sink()),
-                                              ost.enc->time_base);
+                                              ost.encoder.context->time_base);
       EncodeFrame(ost, filtered.get());
     }
     FF().av_frame_unref(filtered.get());

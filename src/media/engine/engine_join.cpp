@@ -44,9 +44,9 @@ void TCustomFFmpeg::Impl::PrepareJoin(const OutputFile& file) {
 }
 
 void TCustomFFmpeg::Impl::DrainJoinedFilter(OutputStream& ost) {
-  const int frame_size = ost.kind == kAudio && ost.enc->frame_size > 0 &&
+  const int frame_size = ost.kind == kAudio && ost.encoder.context->frame_size > 0 &&
                                  !(ost.codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE)
-                             ? ost.enc->frame_size
+                             ? ost.encoder.context->frame_size
                              : 0;
   for (;;) {
     const int r = ost.filter.Pull(filtered.get());
@@ -82,9 +82,10 @@ void TCustomFFmpeg::Impl::DrainJoinedFilter(OutputStream& ost) {
           out->pts == AV_NOPTS_VALUE
               ? AV_NOPTS_VALUE
               : FF().av_rescale_q(out->pts, FF().av_buffersink_get_time_base(ost.filter.sink()),
-                                  ost.enc->time_base);
+                                  ost.encoder.context->time_base);
       if (ost.kind == kAudio && out->pts != AV_NOPTS_VALUE)
-        ost.join_audio_start = FF().av_rescale_q(out->pts, ost.enc->time_base, AV_TIME_BASE_Q);
+        ost.join.audio_start =
+            FF().av_rescale_q(out->pts, ost.encoder.context->time_base, AV_TIME_BASE_Q);
       EncodeFrame(ost, out);
     }
     FF().av_frame_unref(filtered.get());
@@ -126,7 +127,7 @@ void TCustomFFmpeg::Impl::AdvanceJoin(int file) {
       ost.filter_chain.erase(p, 12);
     ost.source_end = AV_NOPTS_VALUE;
     // The next input's audio must start after the last frame given to the encoder.
-    if (ost.join_audio_start != AV_NOPTS_VALUE) end_us = std::max(end_us, ost.join_audio_start + 1);
+    if (ost.join.audio_start != AV_NOPTS_VALUE) end_us = std::max(end_us, ost.join.audio_start + 1);
     ifile.streams[ost.source_stream].outputs.clear();
 
     InputFile& nfile = inputs[next];

@@ -299,9 +299,10 @@ void TCustomFFmpeg::Impl::MuxPacket(OutputStream& ost, AVPacket* pkt, AVRational
                                                    : AV_NOPTS_VALUE;
   if (end != AV_NOPTS_VALUE) {
     const int64_t end_us = FF().av_rescale_q(end, ost.st->time_base, AV_TIME_BASE_Q);
-    if (ost.position == AV_NOPTS_VALUE || end_us > ost.position) ost.position = end_us;
+    if (ost.muxer.position == AV_NOPTS_VALUE || end_us > ost.muxer.position)
+      ost.muxer.position = end_us;
   }
-  ost.bytes += pkt->size;
+  ost.muxer.bytes += pkt->size;
   ++file.packets;
   const int r = FF().av_interleaved_write_frame(file.ctx.get(), pkt);
   if (r < 0) throw FFmpegException(FileErrorText(file.name, r));
@@ -319,9 +320,9 @@ void TCustomFFmpeg::Impl::CopyPacket(OutputStream& ost, const InputFile& ifile,
   if (ost.finished) return;
   const PendingOptions& o = outputs[ost.file].settings;
   const AVRational tb = ifile.streams[pkt->stream_index].st->time_base;
-  if (!ost.copy_seen_key) {
+  if (!ost.muxer.copy_seen_key) {
     if (!(pkt->flags & AV_PKT_FLAG_KEY) && !parser.global().copy_initial_nonkeyframes) return;
-    ost.copy_seen_key = true;
+    ost.muxer.copy_seen_key = true;
   }
   const int64_t output_start = o.start_time != AV_NOPTS_VALUE ? o.start_time : 0;
   const int64_t shift = FF().av_rescale_q(output_start, AV_TIME_BASE_Q, tb);

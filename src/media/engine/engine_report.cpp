@@ -41,7 +41,7 @@ void TCustomFFmpeg::Impl::Report(bool final_report, int file_index) {
   if (video) {
     info.CurrentFrame = static_cast<int>(video->frames_encoded);
     info.CurrentFPS = elapsed > 1 ? static_cast<int>(video->frames_encoded / elapsed + 0.5) : 0;
-    info.CurrentQuality = video->quality;
+    info.CurrentQuality = video->encoder.quality;
   } else {
     info.CurrentFrame = -1;
     info.CurrentFPS = -1;
@@ -52,13 +52,13 @@ void TCustomFFmpeg::Impl::Report(bool final_report, int file_index) {
     const OutputFile& first = outputs.front();
     if (first.ctx && first.ctx->pb) size = WrittenBytes(first.ctx->pb);
     if (size <= 0)
-      for (int index : first.streams) size += ostreams[index].bytes;
+      for (int index : first.streams) size += ostreams[index].muxer.bytes;
   }
   info.CurrentSize = std::max<int64_t>(size, 0);
   int64_t position = INT64_MAX;
   for (const auto& ost : ostreams)
-    if (ost.position != AV_NOPTS_VALUE && ost.position > 0)
-      position = std::min(position, ost.position);
+    if (ost.muxer.position != AV_NOPTS_VALUE && ost.muxer.position > 0)
+      position = std::min(position, ost.muxer.position);
   info.CurrentDuration =
       position == INT64_MAX ? 10000000000000000LL : std::max<int64_t>(position, 10000);
   info.CurrentBitrate =
@@ -100,8 +100,8 @@ void TCustomFFmpeg::Impl::Summary() {
   if (verbosity() < 0) return;
   double video = 0, audio = 0, headers = 0;
   for (const auto& ost : ostreams) {
-    (ost.kind == kVideo ? video : audio) += ost.bytes;
-    if (ost.enc) headers += ost.enc->extradata_size;
+    (ost.kind == kVideo ? video : audio) += ost.muxer.bytes;
+    if (ost.encoder.context) headers += ost.encoder.context->extradata_size;
   }
   double total = 0;
   for (const auto& file : outputs)

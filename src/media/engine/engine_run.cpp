@@ -22,7 +22,7 @@ int TCustomFFmpeg::Impl::ChooseInput() const {
   int64_t lowest = INT64_MAX;
   for (const auto& ost : ostreams) {
     if (ost.finished || inputs[ost.source_file].eof) continue;
-    const int64_t position = ost.position == AV_NOPTS_VALUE ? INT64_MIN : ost.position;
+    const int64_t position = ost.muxer.position == AV_NOPTS_VALUE ? INT64_MIN : ost.muxer.position;
     if (file < 0 || position < lowest) {
       lowest = position;
       file = ost.source_file;
@@ -125,10 +125,7 @@ void TCustomFFmpeg::Impl::Flush() {
   if (stop_requested) return;  // a stopped task ends at once, with what was written
   for (size_t f = 0; f < inputs.size(); ++f) FlushInput(static_cast<int>(f));
   for (auto& ost : ostreams) {
-    if (!ost.copy && ost.enc && !ost.flushed) {
-      ost.flushed = true;
-      EncodeFrame(ost, nullptr);
-    }
+    FlushEncoder(ost);
     ost.finished = true;
   }
 }
@@ -139,8 +136,8 @@ void TCustomFFmpeg::Impl::CloseFiles() {
   encoded.reset();
   for (auto& ost : ostreams) {
     ost.filter = StreamFilter();
-    ost.bsf = BitstreamFilterChain();
-    ost.enc.reset();
+    ost.muxer.bsf = BitstreamFilterChain();
+    ost.encoder.context.reset();
   }
   for (auto& in : inputs)
     for (auto& is : in.streams) is.dec.reset();

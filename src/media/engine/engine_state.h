@@ -62,6 +62,34 @@ struct InputFile {
   std::vector<InputStream> streams;
 };
 
+// The encode stage's part of an output stream (engine_encode.cpp; the filter stage reads the
+// encoder's formats and rate to end its graph in them).
+struct EncoderState {
+  CodecContextPtr context;  // null for a copy
+  bool cfr = false;         // constant frame rate output (frames duplicated or dropped)
+  AVRational frame_rate{0, 1};
+  int64_t last_pts = AV_NOPTS_VALUE;  // encoder time base, for the variable-rate drop rule
+  float quality = -1;
+  size_t next_forced_key = 0;  // force_key_frames: the first time not yet given a key frame
+  TwoPassLog pass_log;         // pass 1 or 2 of a video stream
+  int64_t stats_frames = 0;    // vstats: frames and bytes written so far
+  int64_t stats_bytes = 0;
+};
+
+// The mux stage's part of an output stream (engine_mux.cpp, engine_bsf.cpp; reports read the
+// position and size).
+struct MuxerState {
+  int64_t position = AV_NOPTS_VALUE;  // µs: end of the last packet written
+  int64_t bytes = 0;
+  bool copy_seen_key = false;  // stream copy: the first key packet has passed
+  BitstreamFilterChain bsf;    // vbsf, absf, sbsf
+};
+
+// Join mode's part of an output stream (engine_join.cpp).
+struct JoinState {
+  int64_t audio_start = AV_NOPTS_VALUE;  // µs: the last audio frame given
+};
+
 struct OutputStream {
   int file = 0;
   AVStream* st = nullptr;
@@ -74,29 +102,18 @@ struct OutputStream {
   PendingOptions settings;
   GenericOptionStore options;
   int source_file = -1, source_stream = -1;
-  CodecContextPtr enc;
-  StreamFilter filter;
-  std::string filter_chain;  // the chain after the encoder opened: keeps its format fixed
-  bool cfr = false;          // constant frame rate output (frames duplicated or dropped)
-  AVRational frame_rate{0, 1};
   bool finished = false;
   bool flushed = false;
   int64_t max_frames = INT64_MAX;
-  int64_t frames_encoded = 0;
+  int64_t frames_encoded = 0;  // frames encoded or packets copied
+  // The filter graph (engine_filter.cpp).
+  StreamFilter filter;
+  std::string filter_chain;  // the chain after the encoder opened: keeps its format fixed
   int64_t frames_in = 0, frames_out = 0;  // frames into and out of the filter graph
-  int64_t last_pts = AV_NOPTS_VALUE;      // encoder time base, for the variable-rate drop rule
-  int64_t position = AV_NOPTS_VALUE;      // µs: end of the last packet written
-  int64_t bytes = 0;
-  float quality = -1;
-  int64_t source_end = AV_NOPTS_VALUE;  // end of the last frame given to the filter
-  int64_t copy_first_dts = AV_NOPTS_VALUE;
-  bool copy_seen_key = false;
-  BitstreamFilterChain bsf;    // vbsf, absf, sbsf
-  size_t next_forced_key = 0;  // force_key_frames: the first time not yet given a key frame
-  TwoPassLog pass_log;         // pass 1 or 2 of a video stream
-  int64_t stats_frames = 0;    // vstats: frames and bytes written so far
-  int64_t stats_bytes = 0;
-  int64_t join_audio_start = AV_NOPTS_VALUE;  // µs: the last audio frame given in join mode
+  int64_t source_end = AV_NOPTS_VALUE;    // end of the last frame given to the filter
+  EncoderState encoder;
+  MuxerState muxer;
+  JoinState join;
 };
 
 // A video hook of the task: its picture converter and bitmap, and whether it has ended.
@@ -241,6 +258,8 @@ struct TCustomFFmpeg::Impl {
   // One vstats line for an encoded video packet (encoder time base).
   void WriteVideoStats(OutputStream& ost, const AVPacket* pkt, int picture_type);
   void FinishStream(OutputStream& ost);
+  // Once per stream: the frames the encoder still holds.
+  void FlushEncoder(OutputStream& ost);
 
   // Mux (engine_mux.cpp): opening an output with its streams, copied streams, headers, packets
   // and trailers.
