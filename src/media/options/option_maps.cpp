@@ -77,11 +77,10 @@ void OptionParser::MapChapters(const std::string& name, const std::string& value
   global_.chapter_maps.push_back(map);
 }
 
-void OptionParser::NewStream(const std::string& name, const std::string& value) {
+void OptionParser::AddStream(StreamKind kind, const std::string& name, const std::string& value) {
   if (!hooks_.output_count || hooks_.output_count() == 0)
     throw FFmpegException("At least one output file must be specified");
   if (!hooks_.new_stream) NotYetAvailable(name, value);
-  const StreamKind kind = name == "newvideo" ? kVideo : name == "newaudio" ? kAudio : kSubtitle;
   hooks_.new_stream(kind);
   // The next stream of this kind starts again from the defaults.
   ResetKindOptions(pending_, kind);

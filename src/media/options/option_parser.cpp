@@ -23,6 +23,110 @@ StreamKind KindOfPrefix(char c) {
 
 }  // namespace
 
+// --- Rows that set one field: the field's type decides how the value is read, so a row naming
+// a field of a type without a reader does not compile.
+
+void OptionParser::ReadValue(const std::string& value, bool& field) {
+  field = ParseBoolValue(value);
+}
+void OptionParser::ReadValue(const std::string& value, int& field) {
+  field = static_cast<int>(ParseIntValue(value));
+}
+void OptionParser::ReadValue(const std::string& value, int64_t& field) {
+  field = ParseIntValue(value);
+}
+void OptionParser::ReadValue(const std::string& value, double& field) {
+  field = ParseFloatValue(value);
+}
+void OptionParser::ReadValue(const std::string& value, std::string& field) {
+  field = value;
+}
+
+template <auto Field>
+void OptionParser::SetGlobal(const std::string&, const std::string& value) {
+  ReadValue(value, global_.*Field);
+}
+
+template <auto Field>
+void OptionParser::SetPending(const std::string&, const std::string& value) {
+  ReadValue(value, pending_.*Field);
+}
+
+template <auto Field, StreamKind Kind>
+void OptionParser::SetPendingOf(const std::string&, const std::string& value) {
+  ReadValue(value, (pending_.*Field)[Kind]);
+}
+
+template <auto Field>
+void OptionParser::Time(const std::string& name, const std::string& value) {
+  pending_.*Field = ParseTimeValue(name, value, false);
+}
+
+template <auto Field>
+void OptionParser::Matrix(const std::string&, const std::string& value) {
+  std::vector<uint16_t> matrix;
+  const char* p = value.c_str();
+  for (int i = 0; i < 64; ++i) {
+    char* end = nullptr;
+    const long coeff = std::strtol(p, &end, 10);
+    if (end == p || coeff < 1 || coeff > 255 || (i < 63 && *end != ',') || (i == 63 && *end))
+      throw FFmpegException("Syntax error in matrix \"" + value + "\" at coeff " +
+                            std::to_string(i));
+    matrix.push_back(static_cast<uint16_t>(coeff));
+    p = end + 1;
+  }
+  pending_.*Field = std::move(matrix);
+}
+
+template <StreamKind Kind>
+void OptionParser::Bitrate(const std::string&, const std::string& value) {
+  if (Kind == kAudio) audio_bitrate_given_ = true;
+  generic_.SetForKind(Kind, "b", value, strict_);
+  if (GenericOptionStore::CodecIntValue("b", value) < 1000)
+    Log(llWarning,
+        "WARNING: The bitrate parameter is set too low. It takes bits/s as argument, not "
+        "kbits/s");
+}
+
+// --- Options that set something besides a field of their own.
+
+void OptionParser::Ignored(const std::string&, const std::string&) {
+  // sameq and force_fps have no effect on the current libraries' encoders.
+}
+
+void OptionParser::IgnoredInt(const std::string&, const std::string& value) {
+  // dframes and vdt: no data streams are written and frames are never discarded by number.
+  // me_threshold: the current encoders have no motion estimation threshold. The value is still
+  // checked.
+  ParseIntValue(value);
+}
+
+void OptionParser::VideoGlobalHeader(const std::string&, const std::string& value) {
+  const int64_t on = ParseIntValue(value);
+  generic_.SetForKind(kVideo, "flags", on ? "+global_header" : "-global_header", strict_);
+}
+
+void OptionParser::Deinterlace(const std::string&, const std::string& value) {
+  if (ParseBoolValue(value))
+    pending_.video_filters =
+        pending_.video_filters.empty() ? "yadif" : "yadif," + pending_.video_filters;
+}
+
+void OptionParser::TopFieldFirst(const std::string&, const std::string& value) {
+  generic_.SetForKind(kVideo, "field_order", ParseIntValue(value) ? "tt" : "bb", false);
+}
+
+void OptionParser::DcPrecision(const std::string&, const std::string& value) {
+  ParseIntValue(value);
+  generic_.SetForKind(kVideo, "dc", value, strict_);
+}
+
+void OptionParser::AudioQuality(const std::string&, const std::string& value) {
+  generic_.SetForKind(kAudio, "global_quality",
+                      std::to_string(static_cast<int>(ParseFloatValue(value) * FF_QP2LAMBDA)),
+                      strict_);
+}
+
 // The engine's own option names. Every name not listed here is a generic option.
 const std::unordered_map<std::string, OptionParser::Handler>& OptionParser::Table() {
   static const std::unordered_map<std::string, Handler> table = {
@@ -46,67 +150,67 @@ const std::unordered_map<std::string, OptionParser::Handler>& OptionParser::Tabl
       {"map", &OptionParser::Map},
       {"map_meta_data", &OptionParser::MapMetadata},
       {"map_chapters", &OptionParser::MapChapters},
-      {"t", &OptionParser::Time},
-      {"fs", &OptionParser::FileSize},
-      {"ss", &OptionParser::Time},
-      {"itsoffset", &OptionParser::Time},
+      {"t", &OptionParser::Time<&PendingOptions::recording_time>},
+      {"fs", &OptionParser::SetPending<&PendingOptions::limit_filesize>},
+      {"ss", &OptionParser::Time<&PendingOptions::start_time>},
+      {"itsoffset", &OptionParser::Time<&PendingOptions::input_ts_offset>},
       {"itsscale", &OptionParser::TsScale},
       {"timestamp", &OptionParser::Timestamp},
       {"metadata", &OptionParser::Metadata},
-      {"dframes", &OptionParser::PendingInt},
-      {"dump", &OptionParser::GlobalBool},
-      {"hex", &OptionParser::GlobalBool},
-      {"re", &OptionParser::GlobalBool},
-      {"loop_input", &OptionParser::GlobalBool},
-      {"loop_output", &OptionParser::GlobalInt},
-      {"v", &OptionParser::GlobalInt},
+      {"dframes", &OptionParser::IgnoredInt},
+      {"dump", &OptionParser::SetGlobal<&GlobalOptions::dump>},
+      {"hex", &OptionParser::SetGlobal<&GlobalOptions::hex_dump>},
+      {"re", &OptionParser::SetGlobal<&GlobalOptions::rate_emulation>},
+      {"loop_input", &OptionParser::SetGlobal<&GlobalOptions::loop_input>},
+      {"loop_output", &OptionParser::SetGlobal<&GlobalOptions::loop_output>},
+      {"v", &OptionParser::SetGlobal<&GlobalOptions::verbosity>},
       {"target", &OptionParser::Target},
       {"threads", &OptionParser::Threads},
-      {"vsync", &OptionParser::GlobalInt},
-      {"async", &OptionParser::GlobalInt},
-      {"adrift_threshold", &OptionParser::GlobalFloat},
-      {"vglobal", &OptionParser::GlobalInt},
-      {"copyts", &OptionParser::GlobalBool},
-      {"copytb", &OptionParser::GlobalBool},
-      {"shortest", &OptionParser::GlobalBool},
-      {"dts_delta_threshold", &OptionParser::GlobalFloat},
-      {"programid", &OptionParser::PendingInt},
-      {"xerror", &OptionParser::GlobalBool},
-      {"copyinkf", &OptionParser::GlobalBool},
+      {"vsync", &OptionParser::SetGlobal<&GlobalOptions::video_sync>},
+      {"async", &OptionParser::SetGlobal<&GlobalOptions::audio_sync>},
+      {"adrift_threshold", &OptionParser::SetGlobal<&GlobalOptions::audio_drift_threshold>},
+      {"vglobal", &OptionParser::VideoGlobalHeader},
+      {"copyts", &OptionParser::SetGlobal<&GlobalOptions::copy_ts>},
+      {"copytb", &OptionParser::SetGlobal<&GlobalOptions::copy_tb>},
+      {"shortest", &OptionParser::SetGlobal<&GlobalOptions::shortest>},
+      {"dts_delta_threshold", &OptionParser::SetGlobal<&GlobalOptions::dts_delta_threshold>},
+      {"programid", &OptionParser::SetPending<&PendingOptions::program_id>},
+      {"xerror", &OptionParser::SetGlobal<&GlobalOptions::exit_on_error>},
+      {"copyinkf", &OptionParser::SetGlobal<&GlobalOptions::copy_initial_nonkeyframes>},
       // Video.
-      {"b", &OptionParser::Bitrate},
-      {"vb", &OptionParser::Bitrate},
-      {"vframes", &OptionParser::PendingInt},
+      {"b", &OptionParser::Bitrate<kVideo>},
+      {"vb", &OptionParser::Bitrate<kVideo>},
+      {"vframes", &OptionParser::SetPendingOf<&PendingOptions::max_frames, kVideo>},
       {"r", &OptionParser::FrameRate},
       {"s", &OptionParser::FrameSize},
       {"aspect", &OptionParser::Aspect},
       {"pix_fmt", &OptionParser::PixelFormat},
-      {"intra", &OptionParser::PendingBool},
-      {"vn", &OptionParser::PendingBool},
-      {"vdt", &OptionParser::PendingInt},
+      {"intra", &OptionParser::SetPending<&PendingOptions::intra_only>},
+      {"vn", &OptionParser::SetPendingOf<&PendingOptions::disabled, kVideo>},
+      {"vdt", &OptionParser::IgnoredInt},
       {"qscale", &OptionParser::QScale},
       {"rc_override", &OptionParser::RateOverrideOption},
       {"vcodec", &OptionParser::Codec},
-      {"me_threshold", &OptionParser::PendingInt},
-      {"sameq", &OptionParser::PendingBool},
+      {"me_threshold", &OptionParser::IgnoredInt},
+      {"sameq", &OptionParser::Ignored},
       {"pass", &OptionParser::Pass},
-      {"passlogfile", &OptionParser::PendingText},
-      {"deinterlace", &OptionParser::PendingBool},
-      {"psnr", &OptionParser::GlobalBool},
-      {"vstats", &OptionParser::GlobalBool},
-      {"vstats_file", &OptionParser::PendingText},
+      {"passlogfile", &OptionParser::SetGlobal<&GlobalOptions::pass_log_file>},
+      {"deinterlace", &OptionParser::Deinterlace},
+      {"psnr", &OptionParser::SetGlobal<&GlobalOptions::psnr>},
+      {"vstats", &OptionParser::SetGlobal<&GlobalOptions::vstats>},
+      {"vstats_file", &OptionParser::SetGlobal<&GlobalOptions::vstats_file>},
       {"vhook", &OptionParser::VideoHook},
-      {"vfilters", &OptionParser::PendingText},
-      {"vf", &OptionParser::PendingText},
-      {"intra_matrix", &OptionParser::Matrix},
-      {"inter_matrix", &OptionParser::Matrix},
-      {"top", &OptionParser::PendingInt},
-      {"dc", &OptionParser::PendingInt},
+      {"vfilters", &OptionParser::SetPending<&PendingOptions::video_filters>},
+      {"vf", &OptionParser::SetPending<&PendingOptions::video_filters>},
+      {"intra_matrix", &OptionParser::Matrix<&PendingOptions::intra_matrix>},
+      {"inter_matrix", &OptionParser::Matrix<&PendingOptions::inter_matrix>},
+      {"top", &OptionParser::TopFieldFirst},
+      {"dc", &OptionParser::DcPrecision},
       {"vtag", &OptionParser::Tag},
-      {"newvideo", &OptionParser::NewStream},
-      {"vlang", &OptionParser::PendingText},
-      {"qphist", &OptionParser::GlobalBool},
-      {"force_fps", &OptionParser::PendingBool},
+      {"newvideo", &OptionParser::NewStream<kVideo>},
+      {"vlang", &OptionParser::SetPendingOf<&PendingOptions::language, kVideo>},
+      {"qphist", &OptionParser::SetGlobal<&GlobalOptions::qphist>},
+      {"force_fps", &OptionParser::Ignored},
       {"streamid", &OptionParser::StreamId},
       {"force_key_frames", &OptionParser::ForceKeyFrames},
       // Removed.
@@ -120,30 +224,30 @@ const std::unordered_map<std::string, OptionParser::Handler>& OptionParser::Tabl
       {"padright", &OptionParser::RemovedPad},
       {"padcolor", &OptionParser::RemovedPad},
       // Audio.
-      {"ab", &OptionParser::Bitrate},
-      {"aframes", &OptionParser::PendingInt},
-      {"aq", &OptionParser::PendingFloat},
-      {"ar", &OptionParser::PendingInt},
-      {"ac", &OptionParser::PendingInt},
-      {"an", &OptionParser::PendingBool},
+      {"ab", &OptionParser::Bitrate<kAudio>},
+      {"aframes", &OptionParser::SetPendingOf<&PendingOptions::max_frames, kAudio>},
+      {"aq", &OptionParser::AudioQuality},
+      {"ar", &OptionParser::SetPending<&PendingOptions::sample_rate>},
+      {"ac", &OptionParser::SetPending<&PendingOptions::channels>},
+      {"an", &OptionParser::SetPendingOf<&PendingOptions::disabled, kAudio>},
       {"acodec", &OptionParser::Codec},
       {"atag", &OptionParser::Tag},
-      {"vol", &OptionParser::PendingInt},
-      {"newaudio", &OptionParser::NewStream},
-      {"alang", &OptionParser::PendingText},
+      {"vol", &OptionParser::SetPending<&PendingOptions::volume>},
+      {"newaudio", &OptionParser::NewStream<kAudio>},
+      {"alang", &OptionParser::SetPendingOf<&PendingOptions::language, kAudio>},
       {"sample_fmt", &OptionParser::SampleFormat},
       // Subtitles.
-      {"sn", &OptionParser::PendingBool},
+      {"sn", &OptionParser::SetPendingOf<&PendingOptions::disabled, kSubtitle>},
       {"scodec", &OptionParser::Codec},
-      {"newsubtitle", &OptionParser::NewStream},
-      {"slang", &OptionParser::PendingText},
+      {"newsubtitle", &OptionParser::NewStream<kSubtitle>},
+      {"slang", &OptionParser::SetPendingOf<&PendingOptions::language, kSubtitle>},
       {"stag", &OptionParser::Tag},
       // Capture and muxing.
-      {"vc", &OptionParser::PendingText},
-      {"tvstd", &OptionParser::PendingText},
-      {"isync", &OptionParser::GlobalBool},
-      {"muxdelay", &OptionParser::PendingFloat},
-      {"muxpreload", &OptionParser::PendingFloat},
+      {"vc", &OptionParser::SetPending<&PendingOptions::video_channel>},
+      {"tvstd", &OptionParser::SetPending<&PendingOptions::video_standard>},
+      {"isync", &OptionParser::SetGlobal<&GlobalOptions::input_sync>},
+      {"muxdelay", &OptionParser::SetPending<&PendingOptions::mux_delay>},
+      {"muxpreload", &OptionParser::SetPending<&PendingOptions::mux_preload>},
       {"absf", &OptionParser::BitstreamFilter},
       {"vbsf", &OptionParser::BitstreamFilter},
       {"sbsf", &OptionParser::BitstreamFilter},
@@ -217,20 +321,6 @@ void OptionParser::Map(const std::string&, const std::string& value) {
   global_.stream_maps.push_back(map);
 }
 
-void OptionParser::Time(const std::string& name, const std::string& value) {
-  const int64_t us = ParseTimeValue(name, value, false);
-  if (name == "t")
-    pending_.recording_time = us;
-  else if (name == "ss")
-    pending_.start_time = us;
-  else
-    pending_.input_ts_offset = us;
-}
-
-void OptionParser::FileSize(const std::string&, const std::string& value) {
-  pending_.limit_filesize = ParseIntValue(value);
-}
-
 void OptionParser::TsScale(const std::string& name, const std::string& value) {
   char* end = nullptr;
   const long stream = std::strtol(value.c_str(), &end, 0);
@@ -256,143 +346,12 @@ void OptionParser::Metadata(const std::string&, const std::string& value) {
   pending_.metadata.emplace_back(value.substr(0, eq), value.substr(eq + 1));
 }
 
-void OptionParser::GlobalBool(const std::string& name, const std::string& value) {
-  const bool on = ParseBoolValue(value);
-  if (name == "dump")
-    global_.dump = on;
-  else if (name == "hex")
-    global_.hex_dump = on;
-  else if (name == "re")
-    global_.rate_emulation = on;
-  else if (name == "loop_input")
-    global_.loop_input = on;
-  else if (name == "copyts")
-    global_.copy_ts = on;
-  else if (name == "copytb")
-    global_.copy_tb = on;
-  else if (name == "shortest")
-    global_.shortest = on;
-  else if (name == "xerror")
-    global_.exit_on_error = on;
-  else if (name == "copyinkf")
-    global_.copy_initial_nonkeyframes = on;
-  else if (name == "psnr")
-    global_.psnr = on;
-  else if (name == "qphist")
-    global_.qphist = on;
-  else if (name == "vstats")
-    global_.vstats = on;
-  else if (name == "isync")
-    global_.input_sync = on;
-}
-
-void OptionParser::GlobalInt(const std::string& name, const std::string& value) {
-  const int64_t number = ParseIntValue(value);
-  if (name == "v")
-    global_.verbosity = static_cast<int>(number);
-  else if (name == "vsync")
-    global_.video_sync = static_cast<int>(number);
-  else if (name == "async")
-    global_.audio_sync = static_cast<int>(number);
-  else if (name == "loop_output")
-    global_.loop_output = static_cast<int>(number);
-  else if (name == "vglobal")
-    generic_.SetForKind(kVideo, "flags", number ? "+global_header" : "-global_header", strict_);
-}
-
-void OptionParser::GlobalFloat(const std::string& name, const std::string& value) {
-  const double number = ParseFloatValue(value);
-  if (name == "adrift_threshold")
-    global_.audio_drift_threshold = number;
-  else if (name == "dts_delta_threshold")
-    global_.dts_delta_threshold = number;
-}
-
-void OptionParser::PendingBool(const std::string& name, const std::string& value) {
-  const bool on = ParseBoolValue(value);
-  if (name == "vn")
-    pending_.disabled[kVideo] = on;
-  else if (name == "an")
-    pending_.disabled[kAudio] = on;
-  else if (name == "sn")
-    pending_.disabled[kSubtitle] = on;
-  else if (name == "intra")
-    pending_.intra_only = on;
-  else if (name == "deinterlace" && on) {
-    pending_.video_filters =
-        pending_.video_filters.empty() ? "yadif" : "yadif," + pending_.video_filters;
-  }
-  // sameq and force_fps have no effect on the current libraries' encoders.
-}
-
-void OptionParser::PendingInt(const std::string& name, const std::string& value) {
-  const int64_t number = ParseIntValue(value);
-  if (name == "vframes")
-    pending_.max_frames[kVideo] = number;
-  else if (name == "aframes")
-    pending_.max_frames[kAudio] = number;
-  else if (name == "ar")
-    pending_.sample_rate = static_cast<int>(number);
-  else if (name == "ac")
-    pending_.channels = static_cast<int>(number);
-  else if (name == "vol")
-    pending_.volume = static_cast<int>(number);
-  else if (name == "programid")
-    pending_.program_id = static_cast<int>(number);
-  else if (name == "top")
-    generic_.SetForKind(kVideo, "field_order", number ? "tt" : "bb", false);
-  else if (name == "dc")
-    generic_.SetForKind(kVideo, "dc", value, strict_);
-  // dframes and vdt: no data streams are written and frames are never discarded by number.
-  // me_threshold: the current encoders have no motion estimation threshold.
-}
-
-void OptionParser::PendingFloat(const std::string& name, const std::string& value) {
-  const double number = ParseFloatValue(value);
-  if (name == "muxdelay")
-    pending_.mux_delay = number;
-  else if (name == "muxpreload")
-    pending_.mux_preload = number;
-  else if (name == "aq")
-    generic_.SetForKind(kAudio, "global_quality",
-                        std::to_string(static_cast<int>(number * FF_QP2LAMBDA)), strict_);
-}
-
-void OptionParser::PendingText(const std::string& name, const std::string& value) {
-  if (name == "vf" || name == "vfilters")
-    pending_.video_filters = value;
-  else if (name == "vlang")
-    pending_.language[kVideo] = value;
-  else if (name == "alang")
-    pending_.language[kAudio] = value;
-  else if (name == "slang")
-    pending_.language[kSubtitle] = value;
-  else if (name == "passlogfile")
-    global_.pass_log_file = value;
-  else if (name == "vstats_file")
-    global_.vstats_file = value;
-  else if (name == "vc")
-    pending_.video_channel = value;
-  else if (name == "tvstd")
-    pending_.video_standard = value;
-}
-
 void OptionParser::Threads(const std::string&, const std::string& value) {
   global_.threads = static_cast<int>(ParseIntValue(value));
   if (global_.verbosity >= 0)
     Log(llVerbose,
         "Warning: if the ffmpeg libraries were not compiled with thread support, it would be "
         "using thread emulation.");
-}
-
-void OptionParser::Bitrate(const std::string& name, const std::string& value) {
-  const StreamKind kind = name == "ab" ? kAudio : kVideo;
-  if (kind == kAudio) audio_bitrate_given_ = true;
-  generic_.SetForKind(kind, "b", value, strict_);
-  if (GenericOptionStore::CodecIntValue("b", value) < 1000)
-    Log(llWarning,
-        "WARNING: The bitrate parameter is set too low. It takes bits/s as argument, not "
-        "kbits/s");
 }
 
 void OptionParser::FrameRate(const std::string&, const std::string& value) {
@@ -575,26 +534,11 @@ void OptionParser::FinishTarget() {
   const TargetSettings t = TargetFor(type, TargetNorm::kPal);
   if (!audio_bitrate_given_ && pending_.codec[kAudio] == t.audio_codec)
     for (const auto& [n, v] : t.options)
-      if (n == "ab") Bitrate(n, v);
+      if (n == "ab") Bitrate<kAudio>(n, v);
   if (t.assumed_aspect > 0 && pending_.aspect <= 0) {
     Log(llInfo, "Assuming " + t.aspect_text + " for aspect ratio");
     pending_.aspect = t.assumed_aspect;
   }
-}
-
-void OptionParser::Matrix(const std::string& name, const std::string& value) {
-  std::vector<uint16_t> matrix;
-  const char* p = value.c_str();
-  for (int i = 0; i < 64; ++i) {
-    char* end = nullptr;
-    const long coeff = std::strtol(p, &end, 10);
-    if (end == p || coeff < 1 || coeff > 255 || (i < 63 && *end != ',') || (i == 63 && *end))
-      throw FFmpegException("Syntax error in matrix \"" + value + "\" at coeff " +
-                            std::to_string(i));
-    matrix.push_back(static_cast<uint16_t>(coeff));
-    p = end + 1;
-  }
-  (name == "intra_matrix" ? pending_.intra_matrix : pending_.inter_matrix) = std::move(matrix);
 }
 
 void OptionParser::StreamId(const std::string& name, const std::string& value) {

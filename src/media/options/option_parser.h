@@ -63,26 +63,47 @@ class OptionParser {
   static const std::unordered_map<std::string, Handler>& Table();
   void Log(TLogLevel level, const std::string& text) const;
 
-  // Handlers, grouped as in the table (option_parser.cpp).
+  // Rows that set one field (option_parser.cpp): reading a value into a field of its type.
+  static void ReadValue(const std::string& value, bool& field);
+  static void ReadValue(const std::string& value, int& field);
+  static void ReadValue(const std::string& value, int64_t& field);
+  static void ReadValue(const std::string& value, double& field);
+  static void ReadValue(const std::string& value, std::string& field);
+  template <auto Field>  // a member of GlobalOptions
+  void SetGlobal(const std::string& name, const std::string& value);
+  template <auto Field>  // a member of PendingOptions
+  void SetPending(const std::string& name, const std::string& value);
+  template <auto Field, StreamKind Kind>  // one kind's entry of a per-kind array of PendingOptions
+  void SetPendingOf(const std::string& name, const std::string& value);
+  template <auto Field>  // a time of PendingOptions (µs)
+  void Time(const std::string& name, const std::string& value);
+  template <auto Field>  // a quantizer matrix of PendingOptions
+  void Matrix(const std::string& name, const std::string& value);
+  template <StreamKind Kind>
+  void Bitrate(const std::string& name, const std::string& value);
+  template <StreamKind Kind>  // newvideo, newaudio, newsubtitle (option_maps.cpp)
+  void NewStream(const std::string& name, const std::string& value) {
+    AddStream(Kind, name, value);
+  }
+  void AddStream(StreamKind kind, const std::string& name, const std::string& value);
+
+  // Rows with their own rules.
   void DoNothing(const std::string& name, const std::string& value);
+  void Ignored(const std::string& name, const std::string& value);
+  void IgnoredInt(const std::string& name, const std::string& value);
   void TimeLimit(const std::string& name, const std::string& value);
   void LogLevelOption(const std::string& name, const std::string& value);
   void Format(const std::string& name, const std::string& value);
   void Map(const std::string& name, const std::string& value);
-  void Time(const std::string& name, const std::string& value);
-  void FileSize(const std::string& name, const std::string& value);
   void TsScale(const std::string& name, const std::string& value);
   void Timestamp(const std::string& name, const std::string& value);
   void Metadata(const std::string& name, const std::string& value);
-  void GlobalBool(const std::string& name, const std::string& value);
-  void GlobalInt(const std::string& name, const std::string& value);
-  void GlobalFloat(const std::string& name, const std::string& value);
-  void PendingBool(const std::string& name, const std::string& value);
-  void PendingInt(const std::string& name, const std::string& value);
-  void PendingFloat(const std::string& name, const std::string& value);
-  void PendingText(const std::string& name, const std::string& value);
+  void VideoGlobalHeader(const std::string& name, const std::string& value);
+  void Deinterlace(const std::string& name, const std::string& value);
+  void TopFieldFirst(const std::string& name, const std::string& value);
+  void DcPrecision(const std::string& name, const std::string& value);
+  void AudioQuality(const std::string& name, const std::string& value);
   void Threads(const std::string& name, const std::string& value);
-  void Bitrate(const std::string& name, const std::string& value);
   void FrameRate(const std::string& name, const std::string& value);
   void FrameSize(const std::string& name, const std::string& value);
   void Aspect(const std::string& name, const std::string& value);
@@ -96,12 +117,10 @@ class OptionParser {
   void RemovedCrop(const std::string& name, const std::string& value);
   void RemovedPad(const std::string& name, const std::string& value);
   void BitstreamFilter(const std::string& name, const std::string& value);
-  void NewStream(const std::string& name, const std::string& value);
   void MapMetadata(const std::string& name, const std::string& value);
   void MapChapters(const std::string& name, const std::string& value);
   void Preset(const std::string& name, const std::string& value);
   void Target(const std::string& name, const std::string& value);
-  void Matrix(const std::string& name, const std::string& value);
   void StreamId(const std::string& name, const std::string& value);
   void ForceKeyFrames(const std::string& name, const std::string& value);
   void RateOverrideOption(const std::string& name, const std::string& value);

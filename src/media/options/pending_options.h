@@ -87,7 +87,7 @@ struct GlobalOptions {
   bool copy_ts = false, copy_tb = false, shortest = false, exit_on_error = false;
   bool copy_initial_nonkeyframes = false, input_sync = false, rate_emulation = false;
   bool dump = false, hex_dump = false;
-  int loop_input = 0;         // loop_input
+  bool loop_input = false;    // loop_input
   int loop_output = -1;       // loop_output (-1 = format default)
   std::string pass_log_file;  // passlogfile
   bool vstats = false;        // vstats
