@@ -560,7 +560,10 @@ bool TFFDecoder::TakePicture(AVFrame* frame) {
                    !(desc->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL |
                                     AV_PIX_FMT_FLAG_HWACCEL | AV_PIX_FMT_FLAG_BITSTREAM)) &&
                    desc->comp[0].depth == 8;
-    bool ok = planar8 && FF().av_frame_make_writable(picture.get()) >= 0;
+    // A picture shared with the decoder is blended in a buffer of its own.
+    const bool no_buffer = planar8 && FF().av_frame_make_writable(picture.get()) < 0;
+    if (no_buffer) Fail(llError, "deinterlace buffer malloc error.");
+    bool ok = planar8 && !no_buffer;
     for (int p = 0; ok && p < 4 && picture->data[p]; ++p) {
       int w =
           p == 1 || p == 2 ? AV_CEIL_RSHIFT(picture->width, desc->log2_chroma_w) : picture->width;
@@ -569,7 +572,7 @@ bool TFFDecoder::TakePicture(AVFrame* frame) {
       ok = BlendInterlacedLines(picture->data[p], picture->linesize[p], w, h);
     }
     if (!ok) {
-      Fail(llError, "deinterlacing failed.");
+      if (!no_buffer) Fail(llError, "deinterlacing failed.");
       Deinterlace = false;
       // The picture is used as decoded.
       FF().av_frame_unref(picture.get());

@@ -115,8 +115,12 @@ void TCustomFFmpeg::Impl::OpenEncoder(OutputStream& ost, const FilterSource& sou
       vstats.Open(global.vstats_file.empty() ? VideoStatsFile::DefaultName() : global.vstats_file);
   }
   if (FF().avcodec_open2(enc.get(), ost.codec, &opts) < 0) throw FFmpegException(open_error);
+  // The encoder is open, but its parameters do not reach the stream.
   if (FF().avcodec_parameters_from_context(ost.st->codecpar, enc.get()) < 0)
-    throw FFmpegException(open_error);
+    throw FFmpegException(FormatText(
+        "Error while opening codec for output stream #%d.%d (%s) - maybe incorrect parameters "
+        "such as bit_rate, rate, width or height",
+        ost.file, ost.st->index, MediaTypeName(MediaType(ost.kind)).c_str()));
   ost.st->time_base = enc->time_base;
   if (ost.kind == kVideo) {
     ost.st->avg_frame_rate = ost.encoder.frame_rate;

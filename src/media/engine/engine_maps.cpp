@@ -206,6 +206,8 @@ void TCustomFFmpeg::Impl::MapStreams() {
       }
       ost.source_file = m.file;
       ost.source_stream = m.stream;
+      ost.sync_file = m.sync_file;
+      ost.sync_stream = m.sync_stream;
     }
     return;
   }

@@ -283,9 +283,15 @@ void TCustomFFmpeg::Impl::WriteHeaders() {
   }
   Log(llVerbose, "Stream mapping:");
   for (const auto& ost : ostreams) {
-    char text[128];
-    std::snprintf(text, sizeof text, "  Stream #%d.%d -> #%d.%d (%s)", ost.source_file,
-                  ost.source_stream, ost.file, ost.st->index, ost.copy ? "copy" : ost.codec->name);
+    std::string text =
+        FormatText("  Stream #%d.%d -> #%d.%d (%s)", ost.source_file, ost.source_stream, ost.file,
+                   ost.st->index, ost.copy ? "copy" : ost.codec->name);
+    if (ost.sync_file >= 0 &&
+        (ost.sync_file != ost.source_file || ost.sync_stream != ost.source_stream)) {
+      const AVStream* sync = inputs[ost.sync_file].streams[ost.sync_stream].st;
+      text += FormatText(" [sync #%d.%d (%s)]", ost.sync_file, ost.sync_stream,
+                         MediaTypeName(sync->codecpar->codec_type).c_str());
+    }
     Log(llVerbose, text);
   }
 }

@@ -47,9 +47,13 @@ void TCustomFFmpeg::Impl::SetUpStreams() {
       if (ost.kind == kAudio && owner.OnAudioHook)
         throw FFmpegException(
             "-acodec copy and AudioHook are incompatible (frames are not decoded)");
-      if (ost.kind == kVideo && (owner.OnVideoInputHook || owner.OnVideoOutputHook))
+      if (ost.kind == kVideo && owner.OnVideoInputHook)
         throw FFmpegException(
             "-vcodec copy and VideoHook are incompatible (frames are not decoded)");
+      // The output hook works on the pictures about to be encoded.
+      if (ost.kind == kVideo && owner.OnVideoOutputHook)
+        throw FFmpegException(
+            "-vcodec copy and PostHooks are incompatible (frames are not decoded)");
       SetUpStreamCopy(ost, ist);
       continue;
     }

@@ -102,6 +102,7 @@ struct OutputStream {
   PendingOptions settings;
   GenericOptionStore options;
   int source_file = -1, source_stream = -1;
+  int sync_file = -1, sync_stream = -1;  // the stream it keeps in step with (a map's sync part)
   bool finished = false;
   bool flushed = false;
   int64_t max_frames = INT64_MAX;

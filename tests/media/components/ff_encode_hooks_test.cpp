@@ -267,5 +267,18 @@ TEST_F(EncoderHooks, StreamCopyRefusesHooksThatNeedDecodedFrames) {
             "-acodec copy and AudioHook are incompatible (frames are not decoded)");
 }
 
+TEST_F(EncoderHooks, StreamCopyRefusesTheOutputHook) {
+  // The output hook sees pictures about to be encoded: a copied stream has none.
+  TOutputOptions video;
+  video.VideoCodec = "copy";
+  video.DisableAudio = true;
+  video.VideoOutputHook = true;
+  encoder.SetOnVideoOutputHook([](TCustomEncoder&, PHookInfo) {});
+  const TTerminateInfo end = Run("copy_out.mp4", video);
+  EXPECT_FALSE(end.Finished);
+  EXPECT_EQ(end.ExceptionMsg,
+            "-vcodec copy and PostHooks are incompatible (frames are not decoded)");
+}
+
 }  // namespace
 }  // namespace tallowin::media

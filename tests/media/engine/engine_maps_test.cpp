@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "media/engine/ffmpeg.h"
+#include "media/log_capture.h"
 #include "media/media_fixtures.h"
 #include "media/runtime/ff_exception.h"
 
@@ -263,6 +264,22 @@ TEST_F(EngineMaps, NewAudioTakesTheNextTrackWithItsOwnOptions) {
   EXPECT_EQ(Run({several}, {{"sn", "1"}, {"map", "0.0"}, {"map", "0.1"}}, {{"newaudio", ""}},
                 "short_maps.mkv"),
             "Number of stream maps must match number of output streams");
+}
+
+TEST_F(EngineMaps, MappingLinesNameASyncStreamOtherThanTheSource) {
+  const path several = test::SeveralStreamsClip();  // video, then two audio tracks
+  LogCapture log;
+  ASSERT_EQ(Run({several},
+                {{"vcodec", "mpeg4"},
+                 {"acodec", "libvorbis"},
+                 {"sn", "1"},
+                 {"map", "0.0:0.1"},
+                 {"map", "0.2:0.2"}},
+                {}, "synced.mkv"),
+            "");
+  EXPECT_EQ(log.Count("  Stream #0.0 -> #0.0 (mpeg4) [sync #0.1 (audio)]"), 1);
+  // A sync stream that is the source itself is not named.
+  EXPECT_EQ(log.Count("  Stream #0.2 -> #0.1 (libvorbis)"), 1);
 }
 
 TEST_F(EngineMaps, AddedStreamsFollowAJoin) {
