@@ -1,3 +1,5 @@
+// The filter stage: the graph of one output stream (StreamFilter), the chain that ends in the
+// encoder's formats, and each decoded frame through the graph to the encoder.
 #include "media/engine/engine_filter.h"
 
 #include <cstdio>

@@ -1,4 +1,5 @@
-// What the outputs take over from the inputs besides their streams, set up before the headers are
+// Maps: the source of every output stream (map, else the inputs' best stream of its kind), and
+// what the outputs take over from the inputs besides their streams, set up before the headers are
 // written: chapters (map_chapters, else those of the first input that has any), metadata maps
 // (map_meta_data) and the metadata that carries over by itself.
 //

@@ -1,5 +1,5 @@
-// The run of a task: set-up, the main loop, flushing, trailers, the clean-up steps that always run
-// and the terminate step.
+// The run of a task: the set-up in stage order (SetUpStreams calls on each stage's file), the main
+// loop, flushing, the clean-up steps that always run and the terminate step.
 #include <chrono>
 #include <thread>
 
