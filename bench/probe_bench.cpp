@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "media/bitmap.h"
-#include "media/ff_decode.h"
-#include "media/ff_load.h"
+#include "media/components/ff_decode.h"
+#include "media/picture/bitmap.h"
+#include "media/runtime/ff_load.h"
 
 extern char** environ;
 

@@ -27,8 +27,8 @@
 #include "convert/output_formats.h"
 #include "convert/preset_catalogue.h"
 #include "convert/preset_search.h"
-#include "media/ff_encode.h"
-#include "media/ff_log.h"
+#include "media/components/ff_encode.h"
+#include "media/runtime/ff_log.h"
 #include "shell/util_funcs.h"
 
 namespace tallowin::cli {

@@ -15,8 +15,8 @@
 
 #include "cli_command.h"
 #include "common/dispatcher.h"
-#include "media/ff_encode.h"
-#include "media/ff_log.h"
+#include "media/components/ff_encode.h"
+#include "media/runtime/ff_log.h"
 
 namespace tallowin::cli {
 namespace {

@@ -9,10 +9,10 @@
 
 #include "cli_command.h"
 #include "common/dispatcher.h"
-#include "media/ff_load.h"
-#include "media/ff_log.h"
-#include "media/ffmpeg.h"
-#include "media/ffmpeg_exception.h"
+#include "media/engine/ffmpeg.h"
+#include "media/runtime/ff_exception.h"
+#include "media/runtime/ff_load.h"
+#include "media/runtime/ff_log.h"
 
 namespace tallowin::cli {
 namespace {

@@ -20,8 +20,8 @@
 #include "convert/preset_catalogue.h"
 #include "convert/preset_input.h"
 #include "convert/preset_search.h"
-#include "media/ff_decode.h"
-#include "media/ff_load.h"
+#include "media/components/ff_decode.h"
+#include "media/runtime/ff_load.h"
 
 namespace tallowin::cli {
 namespace {

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "cli_command.h"
-#include "media/bitmap.h"
-#include "media/ff_decode.h"
-#include "media/ff_load.h"
+#include "media/components/ff_decode.h"
+#include "media/picture/bitmap.h"
+#include "media/runtime/ff_load.h"
 
 namespace tallowin::cli {
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "convert/job_builder.h"
-#include "media/ff_encode.h"
+#include "media/components/ff_encode.h"
 
 namespace tallowin::convert {
 

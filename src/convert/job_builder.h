@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "convert/job_rules.h"
-#include "media/ff_encode.h"
+#include "media/components/ff_encode.h"
 
 namespace tallowin::convert {
 

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <system_error>
 
+#include "common/ascii_text.h"
 #include "convert/output_formats.h"
 #include "shell/util_funcs.h"
 
@@ -18,10 +19,7 @@ constexpr int kMaxNumberedNames = 32767;
 
 // Leading and trailing blanks do not count in a number cell.
 std::string_view Trimmed(const std::string& text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return {};
-  const size_t last = text.find_last_not_of(" \t");
-  return std::string_view(text).substr(first, last - first + 1);
+  return TrimAscii(text, " \t");
 }
 
 template <class Number>

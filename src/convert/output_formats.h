@@ -17,6 +17,7 @@ struct TOutputFormat {
   int Class;
   int Index;              // within its class
   const char* Name;       // "AVI", "iPod", "MP3": the name in control and settings key names
+  const char* Caption;    // the format button's caption: "Apple TV" for AppleTV
   const char* Extension;  // of the output files, with the dot
   int DefaultPreset;      // the preset a fresh installation selects
 };

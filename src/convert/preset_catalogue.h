@@ -4,14 +4,14 @@
 // The tables are constant data (preset_audio.cpp, preset_video.cpp, preset_device.cpp): per
 // format the settings common to all its rows, the columns (fields of TOutputOptions) and one row
 // per preset with its description and one text value per column, in the text form of the field
-// table (media/encoder_options.h). An empty cell leaves the field at its initial value.
+// table (media/components/encoder_records.h). An empty cell leaves the field at its initial value.
 #pragma once
 
 #include <span>
 #include <string>
 #include <vector>
 
-#include "media/encoder_options.h"
+#include "media/components/encoder_records.h"
 
 namespace tallowin::convert {
 

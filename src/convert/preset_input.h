@@ -3,7 +3,7 @@
 #pragma once
 
 #include "convert/preset_catalogue.h"
-#include "media/ff_decode.h"
+#include "media/components/ff_decode.h"
 
 namespace tallowin::convert {
 

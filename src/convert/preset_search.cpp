@@ -2,15 +2,12 @@
 
 #include <algorithm>
 
+#include "common/ascii_text.h"
 #include "convert/preset_catalogue.h"
 
 namespace tallowin::convert {
 
 namespace {
-
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 void AddMatches(const TPresetTable& table, std::string_view text, std::vector<TPresetRef>& out) {
   for (size_t i = 0; i < table.Rows.size(); ++i) {
@@ -24,7 +21,7 @@ void AddMatches(const TPresetTable& table, std::string_view text, std::vector<TP
 
 bool ContainsIgnoringCase(std::string_view text, std::string_view part) {
   const auto found = std::search(text.begin(), text.end(), part.begin(), part.end(),
-                                 [](char a, char b) { return Lower(a) == Lower(b); });
+                                 [](char a, char b) { return LowerAscii(a) == LowerAscii(b); });
   return found != text.end() || part.empty();
 }
 

@@ -2,16 +2,11 @@
 
 #include <algorithm>
 
+#include "common/ascii_text.h"
+
 namespace tallowin::download {
 
 namespace {
-
-std::string AsciiLower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 bool Contains(const std::string& text, const char* part) {
   return text.find(part) != std::string::npos;
@@ -23,7 +18,7 @@ constexpr char kRefusalBreak[] = "\n\r\n\r";
 }  // namespace
 
 bool IsVideoLink(const std::string& text) {
-  const std::string lower = AsciiLower(text);
+  const std::string lower = LowerAscii(text);
   return Contains(lower, "http") &&
          (Contains(lower, kVideoServiceDomain) || Contains(lower, kVideoShareDomain));
 }
@@ -69,7 +64,7 @@ std::string LinkRefusalMessage(const std::string& text, TLinkCheck check) {
 }
 
 bool IsWebAddress(const std::string& text) {
-  const std::string lower = AsciiLower(text.substr(0, 8));
+  const std::string lower = LowerAscii(text.substr(0, 8));
   return lower.starts_with("http://") || lower.starts_with("https://");
 }
 

@@ -10,6 +10,7 @@
 #include <limits>
 #include <string_view>
 
+#include "common/ascii_text.h"
 #include "net/file_attributes.h"
 #include "net/progress_figures.h"
 #include "net/win_http.h"
@@ -104,12 +105,6 @@ Transfer* CurrentJobTransfer() {
   return t_job_transfer;
 }
 
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (auto& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
 std::string_view TrimView(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() &&
@@ -192,7 +187,7 @@ TransferJob::Flow TransferJob::RunSequence() {
   const bool split = SplitURL(url, parts);
   if (StopRequested()) return Flow::kAbort;
   if (!split) return Flow::kEnd;
-  const std::string scheme = Lower(parts.Scheme);
+  const std::string scheme = LowerAscii(parts.Scheme);
   if (scheme == "file") return ReadLocalFile(parts.Path);
   if (scheme != "http" && scheme != "https") return Flow::kEnd;
   if (s_.work_offline) return Flow::kEnd;
@@ -246,10 +241,10 @@ TransferJob::Flow TransferJob::ReadLocalFile(const std::string& path) {
 // ---- HTTP ----
 
 TransferJob::Flow TransferJob::Network(const TURLParts& parts) {
-  https_ = Lower(parts.Scheme) == "https";
+  https_ = LowerAscii(parts.Scheme) == "https";
   std::string host = parts.Host;
   if (host.find(':') != std::string::npos && host.front() != '[') host = "[" + host + "]";
-  request_url_ = Lower(parts.Scheme) + "://" + host + ":" + std::to_string(parts.Port) +
+  request_url_ = LowerAscii(parts.Scheme) + "://" + host + ":" + std::to_string(parts.Port) +
                  EscapeURLPath(parts.Path.empty() ? "/" : parts.Path) + EscapeURLExtra(parts.Extra);
   // Credentials in the URL win over the component's.
   if (!parts.UserName.empty() || !parts.Password.empty()) {

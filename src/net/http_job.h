@@ -29,8 +29,7 @@ namespace detail {
 // The transfer whose job runs on this thread (null elsewhere).
 Transfer* CurrentJobTransfer();
 
-// Header text helpers: ASCII lower case; blanks and line ends trimmed off both sides.
-std::string Lower(std::string_view s);
+// Header text: blanks before it, blanks and line ends after it trimmed off.
 std::string_view TrimView(std::string_view s);
 
 // How many times a resumed transfer tries its position before it downloads everything, and how

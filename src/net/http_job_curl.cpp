@@ -7,6 +7,7 @@
 #include <exception>
 #include <string_view>
 
+#include "common/ascii_text.h"
 #include "net/http_job.h"
 #include "net/win_http.h"
 #include "net/win_thread.h"
@@ -283,7 +284,7 @@ size_t TransferJob::HeaderCallback(char* data, size_t size, size_t count, void* 
       if (job->raw_headers_.size() < kRawHeadersKeep) job->raw_headers_.append(line);
       auto colon = line.find(':');
       if (colon != std::string_view::npos && job->headers_.size() < 1000)
-        job->headers_.emplace_back(Lower(TrimView(line.substr(0, colon))),
+        job->headers_.emplace_back(LowerAscii(TrimView(line.substr(0, colon))),
                                    std::string(TrimView(line.substr(colon + 1))));
     }
     return n;

@@ -9,6 +9,8 @@
 #include <memory>
 #include <string_view>
 
+#include "common/ascii_text.h"
+
 namespace tallowin::net {
 namespace {
 
@@ -63,9 +65,7 @@ std::string_view TrimLeft(std::string_view s) {
 }
 
 std::string_view Trim(std::string_view s) {
-  s = TrimLeft(s);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
+  return TrimControls(s);
 }
 
 // The text up to `sep` (all of it when there is none); `s` keeps the rest, trimmed on the left.

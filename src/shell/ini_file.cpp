@@ -10,17 +10,14 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "common/ascii_text.h"
 #include "shell/util_funcs.h"
 
 namespace tallowin {
 namespace {
 
 std::string Trim(const std::string& text) {
-  const char* blanks = " \t\r\n\f\v";
-  size_t start = text.find_first_not_of(blanks);
-  if (start == std::string::npos) return {};
-  size_t end = text.find_last_not_of(blanks);
-  return text.substr(start, end - start + 1);
+  return std::string(TrimAscii(text, " \t\r\n\f\v"));
 }
 
 std::vector<std::string> SplitLines(const std::string& text) {
@@ -40,28 +37,11 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
-std::string LowerAscii(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
 std::string ErrorText(int error) {
   return std::strerror(error);
 }
 
 }  // namespace
-
-bool SameTextAscii(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 IniFile IniFile::FromText(const std::string& text) {
   return FromLines(SplitLines(text));

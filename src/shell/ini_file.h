@@ -82,7 +82,4 @@ class IniFile {
   std::unordered_map<std::string, size_t> section_index_;
 };
 
-// ASCII case-insensitive equality, as the INI names compare.
-bool SameTextAscii(const std::string& a, const std::string& b);
-
 }  // namespace tallowin

@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <string>
 
-#include "media/previewer.h"
+#include "media/components/previewer.h"
 
 namespace tallowin::ui {
 

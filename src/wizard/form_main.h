@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "convert/job_builder.h"
-#include "media/ff_encode.h"
-#include "media/ff_log.h"
+#include "media/components/ff_encode.h"
+#include "media/runtime/ff_log.h"
 #include "shell/form_log.h"
 #include "shell/platform_services.h"
 #include "ui/skin_form.h"

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 
+#include "convert/output_formats.h"
 #include "shell/global_vars.h"
 #include "ui/image_combo_box.h"
 #include "ui/page_control.h"
@@ -18,7 +19,6 @@
 #include "ui/slide_grid.h"
 #include "ui/theme.h"
 #include "wizard/form_main.h"
-#include "wizard/format_table.h"
 
 namespace tallowin {
 
@@ -45,14 +45,14 @@ void TFormMain::NameControls() {
   ListViewURLDownload->setAccessibleName("Downloads");
   ProgressBarDownload->setAccessibleName("Download progress");
   for (int c = 0; c < 3; ++c) {
-    const std::vector<FormatInfo>& formats = FormatsOfClass(c);
+    const std::span<const convert::TOutputFormat> formats = convert::OutputFormats(c);
     for (int i = 0; i < static_cast<int>(formats.size()); ++i) {
       if (ui::TImageComboBox* list = PresetList(c, i)) {
-        list->setAccessibleName(QString("Presets for ") + formats[i].caption);
+        list->setAccessibleName(QString("Presets for ") + formats[i].Caption);
         list->view()->setAccessibleName(list->accessibleName());
       }
       if (ui::TPictureButton* button = FormatButton(c, i))
-        button->setAccessibleDescription(QString("Output format ") + formats[i].caption);
+        button->setAccessibleDescription(QString("Output format ") + formats[i].Caption);
     }
   }
 }

@@ -6,11 +6,11 @@
 #include <QPushButton>
 #include <iterator>
 
+#include "convert/output_formats.h"
 #include "ui/image_combo_box.h"
 #include "ui/page_control.h"
 #include "ui/picture_button.h"
 #include "wizard/form_main.h"
-#include "wizard/format_table.h"
 #include "wizard/page_widgets.h"
 
 namespace tallowin {
@@ -123,17 +123,17 @@ void TFormMain::BuildFormatPage(int format_class) {
   static const Glyph kDeviceGlyphs[] = {
       Glyph::MusicPlayer,   Glyph::SmartPhone,   Glyph::TvBox,  Glyph::Handheld,
       Glyph::KeyboardPhone, Glyph::FeaturePhone, Glyph::Tablet, Glyph::Robot};
-  const std::vector<FormatInfo>& formats = FormatsOfClass(format_class);
+  const std::span<const convert::TOutputFormat> formats = convert::OutputFormats(format_class);
   const int count = static_cast<int>(formats.size());
   for (int i = 0; i < count; ++i) {
     auto* button = new ui::TPictureButton(sheet);
-    button->setObjectName(QString("ButtonFormat") + formats[i].name);
+    button->setObjectName(QString("ButtonFormat") + formats[i].Name);
     button->SetLook(ui::TPictureButton::Look::Tile);
     button->SetGlyph(format_class == 0   ? Glyph::Video
                      : format_class == 1 ? kDeviceGlyphs[i % std::size(kDeviceGlyphs)]
                                          : Glyph::Audio);
-    button->setText(QString(formats[i].caption));
-    button->setToolTip(QString(formats[i].caption));
+    button->setText(QString(formats[i].Caption));
+    button->setToolTip(QString(formats[i].Caption));
     button->resize(62, 57);
     // Design position: one row of cells; the product configuration packs them.
     button->move(10 + (i % 8) * 64, 5 + (i / 8) * 60);
@@ -151,7 +151,7 @@ void TFormMain::BuildFormatPage(int format_class) {
                        : LabelPresetsAudio) = presets_label;
   for (int i = 0; i < count; ++i) {
     auto* list = new ui::TImageComboBox(sheet);
-    list->setObjectName(QString("ImageComboBox") + formats[i].name + "Presets");
+    list->setObjectName(QString("ImageComboBox") + formats[i].Name + "Presets");
     // All lists of a class lie on top of each other; the chosen format's list is in front.
     list->setGeometry(90, 140, RzPageControlToFormat->width() - 90 - kStep2Margin, 30);
     this->*(members[i].presets) = list;

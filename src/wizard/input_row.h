@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "media/ff_decode.h"
+#include "media/components/ff_decode.h"
 
 namespace tallowin {
 

@@ -13,7 +13,7 @@
 
 #include "cli_convert_view.h"
 #include "convert/batch_run.h"
-#include "media/ff_load.h"
+#include "media/runtime/ff_load.h"
 #include "support/test_support.h"
 
 namespace tallowin::convert {

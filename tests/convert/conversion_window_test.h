@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "media/ff_decode.h"
+#include "media/components/ff_decode.h"
 #include "shell/global_vars.h"
 #include "ui/report_list.h"
 #include "ui/slide_grid.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "convert/conversion_window_test.h"
-#include "media/ff_decode.h"
+#include "media/components/ff_decode.h"
 #include "shell/global_vars.h"
 #include "shell/util_funcs.h"
 #include "ui/report_list.h"

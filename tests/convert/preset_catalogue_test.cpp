@@ -9,6 +9,7 @@
 
 #include "convert/output_formats.h"
 #include "convert/preset_catalogue.h"
+#include "media/components/records_to_options.h"
 #include "support/test_support.h"
 
 namespace tallowin::convert {

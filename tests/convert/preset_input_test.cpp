@@ -7,7 +7,7 @@
 
 #include "convert/output_formats.h"
 #include "convert/preset_input.h"
-#include "media/ff_load.h"
+#include "media/runtime/ff_load.h"
 #include "support/test_support.h"
 
 namespace tallowin::convert {

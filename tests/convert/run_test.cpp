@@ -22,7 +22,7 @@
 #include "convert/conversion_window_test.h"
 #include "convert/form_shutdown.h"
 #include "convert/run_figures.h"
-#include "media/ff_decode.h"
+#include "media/components/ff_decode.h"
 #include "shell/global_vars.h"
 #include "support/probe_facts.h"
 #include "ui/page_control.h"

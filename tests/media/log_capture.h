@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "media/ff_log.h"
+#include "media/runtime/ff_log.h"
 
 namespace tallowin::media {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "media/ff_load.h"
-#include "media/ffmpeg.h"
-#include "media/ffmpeg_exception.h"
+#include "media/engine/ffmpeg.h"
+#include "media/runtime/ff_exception.h"
+#include "media/runtime/ff_load.h"
 #include "support/test_support.h"
 
 namespace tallowin::test {

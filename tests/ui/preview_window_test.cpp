@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "media/encoder_options.h"
-#include "media/previewer.h"
+#include "media/components/encoder_records.h"
+#include "media/components/previewer.h"
 #include "ui/preview_window.h"
 
 namespace tallowin::ui {
