@@ -6,8 +6,8 @@
 
 #include "fuzz_media.h"
 #include "fuzz_support.h"
-#include "media/bitmap.h"
-#include "media/ff_decode.h"
+#include "media/components/ff_decode.h"
+#include "media/picture/bitmap.h"
 
 using namespace tallowin::media;
 

@@ -7,8 +7,8 @@
 
 #include "fuzz_media.h"
 #include "fuzz_support.h"
-#include "media/ffmpeg.h"
-#include "media/ffmpeg_exception.h"
+#include "media/engine/ffmpeg.h"
+#include "media/runtime/ff_exception.h"
 
 using namespace tallowin::media;
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "media/ff_load.h"
-#include "media/ff_log.h"
+#include "media/runtime/ff_load.h"
+#include "media/runtime/ff_log.h"
 
 namespace tallowin::fuzz {
 
