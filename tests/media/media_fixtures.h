@@ -49,6 +49,16 @@ inline fs::path ShortGopClip() {
                          "libx264", "-g", "10", "-bf", "2", "-pix_fmt", "yuv420p"});
 }
 
+// 20 s of 1280x720 with stereo sound: takes a few seconds to convert, long enough to stop or
+// watch a run while it works.
+inline fs::path SlowClip() {
+  return GeneratedMedia(
+      "clip_1280x720_20s.mp4",
+      {"-f", "lavfi", "-i", "testsrc2=size=1280x720:rate=25:duration=20", "-f", "lavfi", "-i",
+       "sine=frequency=440:sample_rate=44100:duration=20", "-ac", "2", "-c:v", "libx264", "-preset",
+       "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac", "-shortest"});
+}
+
 inline fs::path AudioOnlyClip() {
   return GeneratedMedia("audio_only.m4a",
                         {"-f", "lavfi", "-i", "sine=frequency=1000:sample_rate=48000:duration=2",

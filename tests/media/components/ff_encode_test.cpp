@@ -18,15 +18,6 @@ namespace {
 
 using std::chrono::milliseconds;
 
-// A clip that takes a few seconds to convert.
-test::fs::path SlowClip() {
-  return test::GeneratedMedia(
-      "clip_1280x720_20s.mp4",
-      {"-f", "lavfi", "-i", "testsrc2=size=1280x720:rate=25:duration=20", "-f", "lavfi", "-i",
-       "sine=frequency=440:sample_rate=44100:duration=20", "-ac", "2", "-c:v", "libx264", "-preset",
-       "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac", "-shortest"});
-}
-
 struct Seen {
   int task;
   bool finished, exception;
@@ -138,7 +129,7 @@ TEST_F(EncoderRun, SynchronousRunReturnsAfterEverything) {
 
 TEST_F(EncoderRun, StopBeforeAndDuringARun) {
   Watch(false);
-  for (int i = 0; i < 3; ++i) AddConversion(SlowClip(), "slow" + std::to_string(i) + ".avi");
+  for (int i = 0; i < 3; ++i) AddConversion(test::SlowClip(), "slow" + std::to_string(i) + ".avi");
   // Before the run: nothing is running, and the run that follows is not affected.
   encoder.Stop(true);
   EXPECT_FALSE(encoder.Working());
@@ -164,8 +155,8 @@ TEST_F(EncoderRun, StopBeforeAndDuringARun) {
 
 TEST_F(EncoderRun, StopFromAProgressHandlerOfASynchronousRun) {
   Watch(false);
-  AddConversion(SlowClip(), "sync0.avi");
-  AddConversion(SlowClip(), "sync1.avi");
+  AddConversion(test::SlowClip(), "sync0.avi");
+  AddConversion(test::SlowClip(), "sync1.avi");
   int reports = 0;
   encoder.SetOnProgress([&](TCustomEncoder& e, PProgressInfo) {
     if (++reports == 1) e.Stop(true);  // must not wait for the run it is called from
@@ -179,7 +170,7 @@ TEST_F(EncoderRun, StopFromAProgressHandlerOfASynchronousRun) {
 
 TEST_F(EncoderRun, TwoTasksAtOnceEachSeesOnlyItsOwnStop) {
   Watch(false);
-  AddConversion(SlowClip(), "first.avi");
+  AddConversion(test::SlowClip(), "first.avi");
   AddConversion(test::StandardClip(), "second.avi");
   std::atomic<bool> both_running{false};
   encoder.SetOnProgress([&](TCustomEncoder& e, PProgressInfo) {

@@ -30,15 +30,6 @@ int64_t MsSince(Clock::time_point start) {
   return std::chrono::duration_cast<milliseconds>(Clock::now() - start).count();
 }
 
-// A 20 s clip that takes a while to encode.
-test::fs::path LongClip() {
-  return test::GeneratedMedia(
-      "clip_1280x720_20s.mp4",
-      {"-f", "lavfi", "-i", "testsrc2=size=1280x720:rate=25:duration=20", "-f", "lavfi", "-i",
-       "sine=frequency=440:sample_rate=44100:duration=20", "-ac", "2", "-c:v", "libx264", "-preset",
-       "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac", "-shortest"});
-}
-
 // A server on 127.0.0.1 that accepts connections and never answers; it stops with the test.
 class SilentServer {
  public:
@@ -132,7 +123,7 @@ TEST_F(EngineControl, StopBeforeStartEndsWithoutFailure) {
 }
 
 TEST_F(EngineControl, StopDuringRunEndsWithinASecondWithFilesClosed) {
-  const std::string input = LongClip().string();
+  const std::string input = test::SlowClip().string();
   for (bool wait : {true, false}) {
     const test::fs::path out = dir_ / (wait ? "stopped_wait.mp4" : "stopped.mp4");
     TCustomFFmpeg engine;
@@ -289,7 +280,7 @@ TEST_F(EngineControl, DestroyingARunningEngineStopsIt) {
   const auto start = Clock::now();
   {
     TCustomFFmpeg engine;
-    ASSERT_TRUE(engine.OpenInput(LongClip().string()));
+    ASSERT_TRUE(engine.OpenInput(test::SlowClip().string()));
     ASSERT_EQ(engine.OpenOutput((dir_ / "destroyed.mp4").string()), 0);
     ASSERT_TRUE(engine.Start(true, TThreadPriority::tpLower));
     std::this_thread::sleep_for(milliseconds(300));
